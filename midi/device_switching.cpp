@@ -1,0 +1,21 @@
+#include "shell/frm_piano.h"
+
+namespace tonvel {
+
+void frmPiano::mnuDevice_Click(int index) {
+    midiOut.closeMidiOut();
+    midiOut.midiDeviceId = index;
+    midiOut.openMidiOut(mnuDevice);
+    mnuPiano_Click(state.currentProgram);
+}
+
+void frmPiano::mnu_refresh_Click() {
+    PCap.caption = "Refreshing Piano...";
+    tmrCap.enabled = true;
+    midiOut.closeMidiOut();
+    midiOut.openMidiOut(mnuDevice);
+    mnuPiano_Click(state.currentProgram);
+    services_.window.turnNumLockOn();
+}
+
+}  // namespace tonvel

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "midi/midi_system.h"
+#include "shell/controls.h"
+#include "shell/services.h"
+
+namespace tonvel {
+
+// The program's single connection to a MIDI output, and the only way messages leave.
+class MidiOut {
+public:
+    MidiOut(MidiSystem& system, Dialogs& dialogs) : system_(system), dialogs_(dialogs) {}
+
+    int32_t midiDeviceId = 0;  // device-menu index: 0 built-in synth, k port k-1
+    bool midiReady = false;
+
+    // Fills `mnuDevice`: item 0 is the built-in synthesizer, then one item per port.
+    void buildDeviceMenu(std::vector<MenuItem>& mnuDevice);
+    void openMidiOut(std::vector<MenuItem>& mnuDevice);
+    void closeMidiOut();
+
+    // False when a value does not fit in a MIDI data byte; nothing is sent then.
+    bool noteOn(int channel, int note, int velocity);
+    bool noteOff(int channel, int note);
+    bool selectProgram(int channel, int program);
+
+private:
+    bool send(int status, int channel, int data1, int data2);
+
+    MidiSystem& system_;
+    Dialogs& dialogs_;
+    bool missingItemReported_ = false;
+};
+
+}  // namespace tonvel

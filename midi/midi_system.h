@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tonvel {
+
+// The platform's MIDI output service: the built-in synthesizer plus the system's
+// MIDI ports. Device number -1 is the built-in synthesizer; 0..N-1 are the ports
+// in the order outputNames() gives them.
+class MidiSystem {
+public:
+    virtual ~MidiSystem() = default;
+
+    virtual std::vector<std::string> outputNames() = 0;
+    // Closes whatever is open first. False when the device cannot be opened.
+    virtual bool open(int deviceNumber) = 0;
+    virtual void close() = 0;
+    // One short message packed as status | data1 << 8 | data2 << 16. Sends 2 or 3
+    // bytes depending on the status. False when nothing is open or the send failed.
+    virtual bool sendShortMessage(uint32_t message) = 0;
+};
+
+// Bytes of a packed short message, in wire order, 2 or 3 of them.
+std::vector<uint8_t> shortMessageBytes(uint32_t message);
+
+}  // namespace tonvel

@@ -1,0 +1,71 @@
+#include "shell/frm_piano.h"
+
+namespace tonvel {
+
+namespace {
+
+constexpr int kNoteOffset = 50;
+
+}  // namespace
+
+void frmPiano::KeyboardChanged() {
+    state.pianoKeyCodes = {90, 83, 88, 68,  67,  86, 71, 66, 72, 78, 74, 77,
+                           188, 76, 190, 186, 191, 81, 50, 87, 51, 69, 52, 82,
+                           84, 54, 89, 55,  85,  73, 57, 79, 48, 80, 189, 219};
+    state.drumKeyCodes = {111, 106, 109, 103, 104, 105, 100, 101, 102, 97, 98, 99};
+    const std::array<int16_t, 12> notes = {49, 57, 51, 45, 47, 48, 46, 42, 44, 37, 36, 40};
+    for (size_t j = 0; j < notes.size(); ++j) state.drumPadNotes[j] = notes[j];
+}
+
+void frmPiano::CheckKeys() {
+    for (size_t i = 0; i < state.pianoKeyCodes.size(); ++i) {
+        const int k = state.pianoKeyCodes[i];
+        if (k < 0 || k > 255 || state.keyPlayed[k] == state.keyState[k]) continue;
+        state.keyPlayed[k] = state.keyState[k];
+        const bool down = state.keyPlayed[k] == 1;
+        if (i < shpKeys.size()) shpKeys[i].visible = down;
+        if (i < wkeys.size() && wkeys[i].exists) wkeys[i].visible = down;
+        if (down) {
+            const int note = static_cast<int>(i) + state.baseKey + kNoteOffset;
+            if (midiOut.noteOn(0, note, state.noteVelocity)) state.soundingNote[k] = note;
+        } else {
+            const int started = state.soundingNote[k];
+            midiOut.noteOff(0, started >= 0 ? started : static_cast<int>(i) + state.baseKey + kNoteOffset);
+            state.soundingNote[k] = -1;
+        }
+    }
+    for (size_t j = 0; j < state.drumKeyCodes.size(); ++j) {
+        const int k = state.drumKeyCodes[j];
+        if (k < 0 || k > 255 || state.keyPlayed[k] == state.keyState[k]) continue;
+        state.keyPlayed[k] = state.keyState[k];
+        const bool down = state.keyPlayed[k] == 1;
+        const int note = j < state.drumPadNotes.size() ? state.drumPadNotes[j].value_or(0) : 0;
+        if (j < shpDrums.size()) shpDrums[j].fillColor = down ? kPadSounding : kPadAtRest;
+        if (down) {
+            if (midiOut.noteOn(9, note, state.noteVelocity)) state.soundingNote[k] = note;
+        } else {
+            const int started = state.soundingNote[k];
+            midiOut.noteOff(9, started >= 0 ? started : note);
+            state.soundingNote[k] = -1;
+        }
+    }
+}
+
+void frmPiano::noteStepDown(int keyCode, int shift) {
+    if (shift != 0 || !midiOut.midiReady || keyCode < 0 || keyCode > 255) return;
+    state.keyState[keyCode] = 1;
+    CheckKeys();
+}
+
+void frmPiano::noteStepUp(int keyCode) {
+    if (keyCode < 0 || keyCode > 255) return;
+    state.keyState[keyCode] = 0;
+    CheckKeys();
+}
+
+void frmPiano::releaseAllKeys() {
+    state.keyState.fill(0);
+    CheckKeys();
+}
+
+}  // namespace tonvel

@@ -1,0 +1,214 @@
+#include "shell/frm_piano.h"
+
+#include <filesystem>
+
+#include "performance/names_file.h"
+#include "resources/default_files.h"
+#include "resources/skin_layout.h"
+
+namespace tonvel {
+
+namespace {
+
+constexpr int kTwips = 15;
+
+struct KeyLight {
+    int left;
+    int upperLeft;  // 0 for a black key
+    int upperWidth;
+    int upperHeight;
+};
+
+// Lights of the 36 piano keys, in twips. A white key's face is L-shaped, so it has a
+// wide lower light and a narrow upper one between the black keys.
+constexpr std::array<KeyLight, 36> kKeyLights = {{
+    {1425, 1425, 135, 675}, {1575, 0, 0, 0}, {1665, 1740, 60, 645}, {1815, 0, 0, 0},
+    {1905, 1980, 135, 675}, {2145, 2145, 135, 675}, {2295, 0, 0, 0}, {2385, 2460, 60, 645},
+    {2535, 0, 0, 0},        {2625, 2700, 60, 645},  {2775, 0, 0, 0}, {2865, 2940, 135, 675},
+    {3105, 3105, 135, 675}, {3255, 0, 0, 0},        {3345, 3420, 60, 675}, {3495, 0, 0, 0},
+    {3585, 3660, 135, 675}, {3825, 3825, 135, 675}, {3975, 0, 0, 0}, {4065, 4140, 60, 645},
+    {4215, 0, 0, 0},        {4305, 4380, 60, 645},  {4455, 0, 0, 0}, {4545, 4620, 135, 675},
+    {4785, 4785, 135, 675}, {4935, 0, 0, 0},        {5025, 5100, 60, 645}, {5175, 0, 0, 0},
+    {5265, 5340, 135, 675}, {5505, 5505, 135, 675}, {5655, 0, 0, 0}, {5745, 5820, 60, 645},
+    {5895, 0, 0, 0},        {5985, 6060, 60, 645},  {6135, 0, 0, 0}, {6225, 6300, 135, 675},
+}};
+
+constexpr std::array<std::array<int, 2>, 12> kPadPlaces = {{
+    {4275, 1350}, {4440, 1350}, {4605, 1350}, {4275, 1500}, {4440, 1500}, {4605, 1500},
+    {4275, 1650}, {4440, 1650}, {4605, 1650}, {4275, 1800}, {4440, 1800}, {4605, 1800},
+}};
+
+Rect toRect(const skin::Box& box) { return {box.left, box.top, box.width, box.height}; }
+
+}  // namespace
+
+frmPiano::frmPiano(FrmPianoServices services, std::string programDirectory)
+    : midiOut(services.midi, services.dialogs),
+      services_(services),
+      programDirectory_(std::move(programDirectory)) {
+    layoutControls();
+    buildMenus();
+}
+
+void frmPiano::layoutControls() {
+    PCap = Label{.caption = ":: Tonvel 1.0 ::", .rect = toRect(skin::kStatusLine)};
+    PCap.foreColor = 0x0000C0;
+    lblInstrument = Label{.caption = "Acoustic String Ensemble 1", .toolTip = "Alt + C",
+                          .rect = toRect(skin::kInstrumentName)};
+    ChNum = Label{.caption = "128", .toolTip = "Alt + N", .rect = toRect(skin::kChannelNumber)};
+    lblBaseKey = Label{.caption = "C", .toolTip = "Ctrl + B", .rect = toRect(skin::kBaseNote)};
+    lblCH = Label{.caption = "0", .visible = false};
+    for (size_t i = 0; i < lblBank.size(); ++i) {
+        const std::string key = "F" + std::to_string(i + 1);
+        lblBank[i] = Label{.caption = key, .toolTip = key + ", Ctrl + " + key,
+                           .rect = toRect(skin::kBankButtons[i])};
+    }
+    lblVolume = Label{.toolTip = "Volume : 100%", .rect = toRect(skin::kVolumeHitArea)};
+    lblIntro = Label{.toolTip = "Tempo : Normal", .rect = toRect(skin::kTempoHitArea)};
+    lblIntrHold = Label{.caption = "0", .visible = false};
+
+    for (size_t i = 0; i < kKeyLights.size(); ++i) {
+        const auto& light = kKeyLights[i];
+        const bool white = light.upperLeft != 0;
+        shpKeys[i] = Shape{.fillColor = kKeyLightFill, .borderColor = kKeyLightBorder};
+        shpKeys[i].rect = white ? Rect{light.left, 2700, 210, 450} : Rect{light.left, 2085, 150, 600};
+        wkeys[i] = Shape{.exists = white, .fillColor = kKeyLightFill, .borderColor = kKeyLightBorder};
+        if (white) wkeys[i].rect = {light.upperLeft, 2085, light.upperWidth, light.upperHeight};
+    }
+    for (size_t j = 0; j < kPadPlaces.size(); ++j) {
+        shpDrums[j] = Shape{.visible = true, .fillColor = kPadAtRest, .borderColor = kPadBorder};
+        shpDrums[j].rect = {kPadPlaces[j][0], kPadPlaces[j][1], 135, 135};
+        lblDrums[j] = Label{.tag = "0"};
+        lblDrums[j].rect = {kPadPlaces[j][0] / kTwips, kPadPlaces[j][1] / kTwips, 9, 9};
+    }
+}
+
+void frmPiano::buildMenus() {
+    const char* mainCaptions[] = {"Piano", "Drum", "Beat", "Device", "Key"};
+    for (size_t i = 0; i < mnuMain.size(); ++i)
+        mnuMain[i] = MenuItem{.name = "mnuMain", .index = static_cast<int>(i), .caption = mainCaptions[i]};
+    mnuPiano = {MenuItem{.name = "mnuPiano", .index = 0, .caption = "Piano"}};
+    mnuDrum = {MenuItem{.name = "mnuDrum", .index = 0, .caption = "Drum"}};
+    mnuDevice = {MenuItem{.name = "mnuDevice", .index = 0, .caption = "Device"}};
+    const char* notes[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+    mnuBaseKey.clear();
+    for (int i = 0; i < 12; ++i)
+        mnuBaseKey.push_back(MenuItem{.name = "mnuBaseKey", .index = i, .caption = notes[i]});
+}
+
+std::string frmPiano::pathInProgramDirectory(const std::string& fileName) const {
+    return programDirectory_ + "/" + fileName;
+}
+
+void frmPiano::Form_Initialize() {
+    extractDefaultFile(kResourceSettings, pathInProgramDirectory("con_set.dat"));
+}
+
+void frmPiano::Form_Load() {
+    Height = 3760;
+    state.maxProgram = 127;
+    KeyboardChanged();
+
+    settings.bankPrograms = {state.bankPrograms[0], state.bankPrograms[1], state.bankPrograms[2],
+                             state.bankPrograms[3]};
+    settings.drumPadNotes = state.drumPadNotes;
+    for (const auto& failure : loadSettingsFile(pathInProgramDirectory("con_set.dat"), settings))
+        services_.dialogs.messageBox(failure, MessageIcon::None, MessageButtons::Ok, kProgramTitle);
+    for (size_t i = 0; i < 4; ++i) state.bankPrograms[i] = settings.bankPrograms[i];
+    state.drumPadNotes = settings.drumPadNotes;
+    for (size_t i = 0; i < lblBank.size(); ++i) lblBank[i].tag = std::to_string(state.bankPrograms[i]);
+    for (size_t j = 0; j < lblDrums.size(); ++j)
+        lblDrums[j].tag = std::to_string(state.drumPadNotes[j].value_or(0));
+
+    midiOut.buildDeviceMenu(mnuDevice);
+    midiOut.midiDeviceId = settings.midiDeviceId;
+    midiOut.openMidiOut(mnuDevice);
+
+    state.beatSection = -1;
+    state.beatNextSection = -2;
+
+    loadNames();
+    state.noteVelocity = 127;
+    mnuPiano_Click(state.bankPrograms[0]);
+    mnuBaseKey_Click(4);
+    PianoSkin_MouseMove();
+}
+
+void frmPiano::loadNames() {
+    mnuPiano.resize(128, mnuPiano.front());
+    mnuDrum.resize(32, mnuDrum.front());
+    for (size_t i = 0; i < mnuPiano.size(); ++i) mnuPiano[i].index = static_cast<int>(i);
+    for (size_t i = 0; i < mnuDrum.size(); ++i) mnuDrum[i].index = static_cast<int>(i);
+    const auto names = loadNamesFile(pathInProgramDirectory("ins.ins"));
+    if (!names) return;
+    for (size_t i = 0; i < mnuPiano.size(); ++i)
+        if (names->programs[i]) mnuPiano[i].caption = *names->programs[i];
+    for (size_t i = 0; i < mnuDrum.size(); ++i)
+        if (names->drums[i]) mnuDrum[i].caption = *names->drums[i];
+}
+
+void frmPiano::Form_GotFocus() {
+    mnu_refresh_Click();
+    if (settings.stayOnTop == 1) {
+        Tag = "1";
+        services_.window.setTopmost(true);
+    }
+    const std::string manual = pathInProgramDirectory("help/manual.htm");
+    const std::string marker = pathInProgramDirectory("firstrun.kvx");
+    std::error_code error;
+    if (std::filesystem::exists(manual, error) && !std::filesystem::exists(marker, error)) {
+        const auto answer = services_.dialogs.messageBox(
+            "Welcome to Tonvel \r\rBefore Running TNV for the First time.     \rWe request you to "
+            "Read our users manual to know TNV features     \r\rClick 'Yes' to view 'Users Manual' "
+            "Otherwise click 'No'\r\rNOTE: THIS MESSAGE WILL NOT BE DISPLAYED AGAIN!!                ",
+            MessageIcon::Question, MessageButtons::YesNo, ":: PLEASE READ CAREFULLY ::");
+        if (answer == MessageAnswer::Yes) services_.shell.openDocument(manual);
+        extractDefaultFile(kResourceSettings, marker);
+    }
+}
+
+void frmPiano::Form_LostFocus() {
+    // Key-ups go to whichever window has the focus now; release what is held here.
+    releaseAllKeys();
+}
+
+void frmPiano::Form_QueryUnload() {
+    services_.window.setTopmost(false);
+    Tag = "0";
+}
+
+void frmPiano::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    services_.window.setTopmost(false);
+    releaseAllKeys();
+    midiOut.closeMidiOut();
+    std::error_code ignored;
+    std::filesystem::remove(pathInProgramDirectory("ins.ins"), ignored);
+    std::filesystem::remove(pathInProgramDirectory("license.txt"), ignored);
+    settings.midiDeviceId = midiOut.midiDeviceId;
+    settings.stayOnTop = static_cast<int16_t>(Tag == "1" ? 1 : 0);
+    for (size_t i = 0; i < 4; ++i) settings.bankPrograms[i] = state.bankPrograms[i];
+    settings.drumPadNotes = state.drumPadNotes;
+    saveSettingsFile(pathInProgramDirectory("con_set.dat"), settings);
+}
+
+MenuItem frmPiano::instrumentMenu() const {
+    MenuItem menu = mnuMain[0];
+    menu.children = mnuPiano;
+    return menu;
+}
+
+void frmPiano::menuChosen(const MenuChoice& choice) {
+    if (choice.name == "mnuPiano") {
+        mnuPiano_Click(choice.index);
+    } else if (choice.name == "mnuDevice") {
+        mnuDevice_Click(choice.index);
+    } else if (choice.name == "mnuBaseKey") {
+        mnuBaseKey_Click(choice.index);
+    } else if (choice.name == "mnu_refresh") {
+        mnu_refresh_Click();
+    }
+}
+
+}  // namespace tonvel

@@ -1,0 +1,125 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "midi/midi_out.h"
+#include "performance/performance_state.h"
+#include "performance/settings_file.h"
+#include "shell/controls.h"
+#include "shell/services.h"
+
+namespace tonvel {
+
+// Modifier bits of key events.
+inline constexpr int kShiftMask = 1;
+inline constexpr int kCtrlMask = 2;
+inline constexpr int kAltMask = 4;
+
+inline constexpr uint32_t kKeyLightFill = 0x0080FF;
+inline constexpr uint32_t kKeyLightBorder = 0x808080;
+inline constexpr uint32_t kPadBorder = 0x404080;
+inline constexpr uint32_t kPadAtRest = 0xC0E0FF;
+inline constexpr uint32_t kPadSounding = 0x0080FF;
+
+struct FrmPianoServices {
+    MidiSystem& midi;
+    Dialogs& dialogs;
+    WindowSystem& window;
+    DesktopShell& shell;
+};
+
+// The main window: its controls as plain models and its handlers. The front end
+// renders the controls and forwards every event here.
+class frmPiano {
+public:
+    frmPiano(FrmPianoServices services, std::string programDirectory);
+
+    // Life of the window.
+    void Form_Initialize();
+    void Form_Load();
+    void Form_GotFocus();
+    void Form_LostFocus();
+    void Form_QueryUnload();
+    void Form_Unload();
+    bool unloaded() const { return unloaded_; }
+
+    // Keys: virtual-key code and modifier bits (Shift 1, Ctrl 2, Alt 4).
+    void Form_KeyDown(int keyCode, int shift);
+    void Form_KeyUp(int keyCode, int shift);
+
+    // Key-to-note engine.
+    void KeyboardChanged();
+    void CheckKeys();
+
+    // Sound selection, devices and base note.
+    void mnuPiano_Click(int index);
+    void lblBank_MouseDown(int index, int button, int shift, float x, float y);
+    void lblBank_MouseUp(int index);
+    void lblInstrument_Click();
+    void ChNum_Click();
+    void mnuDevice_Click(int index);
+    void mnu_refresh_Click();
+    void lblBaseKey_Click();
+    void mnuBaseKey_Click(int index);
+
+    // Status line and hover help.
+    void SStatus(const std::string& item);
+    void tmrCap_Timer();
+    void PianoSkin_MouseMove();
+
+    // Runs the handler of a chosen menu item.
+    void menuChosen(const MenuChoice& choice);
+
+    std::string programDirectory() const { return programDirectory_; }
+    std::string pathInProgramDirectory(const std::string& fileName) const;
+
+    // Controls.
+    std::string Tag = "0";  // stay on top
+    Label PCap;
+    Label lblInstrument, ChNum, lblBaseKey, lblCH;
+    Label lblVolume, lblIntro, lblIntrHold;
+    std::array<Label, 4> lblBank;
+    std::array<Shape, 36> shpKeys;
+    std::array<Shape, 36> wkeys;
+    std::array<Shape, 12> shpDrums;
+    std::array<Label, 12> lblDrums;
+    Timer tmrCap{.enabled = false, .interval = 700};
+
+    // Menus, popped up only.
+    std::array<MenuItem, 5> mnuMain;  // Piano, Drum, Beat, Device, Key
+    std::vector<MenuItem> mnuPiano;
+    std::vector<MenuItem> mnuDrum;
+    std::vector<MenuItem> mnuDevice;
+    std::vector<MenuItem> mnuBaseKey;
+
+    // Window height in twips.
+    int Height = 0;
+
+    PerformanceState state;
+    Settings settings;
+    MidiOut midiOut;
+
+private:
+    void noteStepDown(int keyCode, int shift);
+    void noteStepUp(int keyCode);
+    void releaseAllKeys();
+    void quickJump(int keyCode);
+    void stepProgram(int program);
+    void stepBaseNote(int direction);
+    int16_t& bankProgramFromTag(const std::string& tag);
+    void setProgramLabels();
+    void showMidiUnavailable();
+    void loadNames();
+    void buildMenus();
+    void layoutControls();
+    MenuItem instrumentMenu() const;
+
+    FrmPianoServices services_;
+    std::string programDirectory_;
+    bool unloaded_ = false;
+};
+
+}  // namespace tonvel

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "shell/controls.h"
+
+namespace tonvel {
+
+enum class MessageIcon { None, Critical, Warning, Question, Information };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+inline constexpr const char* kProgramTitle = ":: Tonvel 1.0 ::";
+
+// Modal dialogs. Each call blocks in a nested event loop until the user answers.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Lines of `text` are separated by a single CR.
+    virtual MessageAnswer messageBox(const std::string& text, MessageIcon icon,
+                                     MessageButtons buttons, const std::string& title) = 0;
+    // Pops `menu`'s children up at (x, y) pixels of the main window's client area.
+    // `eitherButton` lets the right mouse button choose too. Empty when dismissed.
+    virtual std::optional<MenuChoice> popupMenu(const MenuItem& menu, int x, int y,
+                                                bool eitherButton) = 0;
+    // (x, y) is the top-left corner in screen pixels. Empty on Cancel.
+    virtual std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
+                                                const std::string& defaultAnswer, int x,
+                                                int y) = 0;
+};
+
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+};
+
+// What the window system does for the main window.
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+    virtual void setTopmost(bool on) = 0;
+    virtual void minimise() = 0;
+    virtual void turnNumLockOn() = 0;
+    virtual void formDrag() = 0;
+    virtual void closeMainWindow() = 0;
+    virtual ScreenPoint mainWindowPosition() = 0;
+};
+
+// Hands documents, web pages and mailto URIs to the user's default programs.
+class DesktopShell {
+public:
+    virtual ~DesktopShell() = default;
+    virtual bool openDocument(const std::string& path) = 0;
+    virtual bool openUrl(const std::string& url) = 0;
+};
+
+}  // namespace tonvel

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "midi/midi_system.h"
+#include "shell/services.h"
+
+namespace tonvel::testing {
+
+// Records every message as its wire bytes; opening succeeds unless told otherwise.
+class RecordingMidiSystem : public MidiSystem {
+public:
+    std::vector<std::string> names;
+    bool openSucceeds = true;
+    std::optional<int> openDevice;
+    std::vector<int> openedDevices;
+    int closeCount = 0;
+    std::vector<std::vector<uint8_t>> sent;
+
+    std::vector<std::string> outputNames() override { return names; }
+    bool open(int deviceNumber) override;
+    void close() override;
+    bool sendShortMessage(uint32_t message) override;
+
+    // The sent messages as "90 32 7F" strings.
+    std::vector<std::string> sentHex() const;
+};
+
+struct ShownMessage {
+    std::string text;
+    MessageIcon icon;
+    MessageButtons buttons;
+    std::string title;
+};
+
+struct PoppedMenu {
+    MenuItem menu;
+    int x;
+    int y;
+    bool eitherButton;
+};
+
+struct AskedInput {
+    std::string prompt, title, defaultAnswer;
+    int x, y;
+};
+
+// Answers from queues; an empty queue dismisses menus, cancels input and says OK/No.
+class RecordingDialogs : public Dialogs {
+public:
+    std::vector<ShownMessage> messages;
+    std::vector<PoppedMenu> menus;
+    std::vector<AskedInput> inputs;
+    std::deque<MessageAnswer> messageAnswers;
+    std::deque<std::optional<MenuChoice>> menuAnswers;
+    std::deque<std::optional<std::string>> inputAnswers;
+
+    MessageAnswer messageBox(const std::string& text, MessageIcon icon, MessageButtons buttons,
+                             const std::string& title) override;
+    std::optional<MenuChoice> popupMenu(const MenuItem& menu, int x, int y,
+                                        bool eitherButton) override;
+    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
+                                        const std::string& defaultAnswer, int x, int y) override;
+};
+
+class RecordingWindowSystem : public WindowSystem {
+public:
+    std::vector<bool> topmostCalls;
+    int minimiseCount = 0;
+    int numLockCalls = 0;
+    int dragCount = 0;
+    int closeCount = 0;
+    ScreenPoint position{100, 50};
+
+    void setTopmost(bool on) override { topmostCalls.push_back(on); }
+    void minimise() override { ++minimiseCount; }
+    void turnNumLockOn() override { ++numLockCalls; }
+    void formDrag() override { ++dragCount; }
+    void closeMainWindow() override { ++closeCount; }
+    ScreenPoint mainWindowPosition() override { return position; }
+};
+
+class RecordingShell : public DesktopShell {
+public:
+    std::vector<std::string> documents;
+    std::vector<std::string> urls;
+    bool openDocument(const std::string& path) override {
+        documents.push_back(path);
+        return true;
+    }
+    bool openUrl(const std::string& url) override {
+        urls.push_back(url);
+        return true;
+    }
+};
+
+}  // namespace tonvel::testing
