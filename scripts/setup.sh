@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs from Debian's archive whatever the program (and, with --tests, its tests) needs.
+set -euo pipefail
+
+packages=(
+    cmake g++ pkg-config
+    qt6-base-dev librtmidi-dev libjack-jackd2-dev libfluidsynth-dev libasound2-dev
+    libx11-dev libxtst-dev fonts-dejavu-core
+    fluid-soundfont-gm timgm6mb-soundfont
+    libgtest-dev libgmock-dev libbenchmark-dev
+)
+if [[ "${1:-}" == "--tests" ]]; then
+    packages+=(xvfb xauth x11-utils xdotool imagemagick jackd2
+               pulseaudio pulseaudio-utils libasound2-plugins sox)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[[ $(id -u) -ne 0 ]] && sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the unit tests, the
+# tests against a real JACK server, the end-to-end test under Xvfb, and the unit tests
+# again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh --tests || exit 1
+
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/tonvel-runtime-XXXXXX)}
+chmod 700 "$XDG_RUNTIME_DIR"
+export JACK_NO_START_SERVER=1
+
+passed=0
+failed=0
+jobs=$(nproc)
+
+# Adds the counts of a ctest log to the totals.
+count_ctest() {
+    local line total bad
+    line=$(grep -E "tests passed, [0-9]+ tests? failed out of [0-9]+" "$1" | tail -n1)
+    if [[ -z "$line" ]]; then
+        failed=$((failed + 1))
+        return
+    fi
+    bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+}
+
+# Runs one script-level check that counts as a single test.
+run_check() {
+    local name=$1
+    shift
+    echo "== $name"
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        echo "FAILED: $name"
+        failed=$((failed + 1))
+    fi
+}
+
+echo "== build"
+cmake -S . -B build-ci -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
+cmake --build build-ci -j"$jobs" || exit 1
+
+echo "== unit tests"
+(cd build-ci && ctest --output-on-failure -j"$jobs") 2>&1 | tee build-ci/ctest.log
+count_ctest build-ci/ctest.log
+
+for check in scripts/jack_midi_test.sh scripts/e2e_test.sh; do
+    [[ -f $check ]] && run_check "$(basename "$check" .sh)" bash "$check" build-ci
+done
+
+echo "== sanitizer build"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTONVEL_SANITIZE=ON -DTONVEL_BUILD_APP=OFF \
+    -DTONVEL_BUILD_BENCHMARKS=OFF >/dev/null || exit 1
+cmake --build build-asan -j"$jobs" || exit 1
+(cd build-asan && ctest --output-on-failure -j"$jobs") 2>&1 | tee build-asan/ctest.log
+count_ctest build-asan/ctest.log
+
+echo
+echo "Summary: $passed passed, $failed failed"
+[[ $failed -eq 0 ]]
