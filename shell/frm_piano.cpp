@@ -38,7 +38,7 @@ constexpr std::array<std::array<int, 2>, 12> kPadPlaces = {{
     {4275, 1650}, {4440, 1650}, {4605, 1650}, {4275, 1800}, {4440, 1800}, {4605, 1800},
 }};
 
-Rect toRect(const skin::Box& box) { return {box.left, box.top, box.width, box.height}; }
+Rect toRect(const skin::Rect& box) { return {box.left, box.top, box.width, box.height}; }
 
 }  // namespace
 
@@ -46,6 +46,7 @@ frmPiano::frmPiano(FrmPianoServices services, std::string programDirectory)
     : midiOut(services.midi, services.dialogs),
       services_(services),
       programDirectory_(std::move(programDirectory)) {
+    helpDirectory = programDirectory_ + "/help";
     layoutControls();
     buildMenus();
 }
@@ -54,9 +55,9 @@ void frmPiano::layoutControls() {
     PCap = Label{.caption = ":: Tonvel 1.0 ::", .rect = toRect(skin::kStatusLine)};
     PCap.foreColor = 0x0000C0;
     lblInstrument = Label{.caption = "Acoustic String Ensemble 1", .toolTip = "Alt + C",
-                          .rect = toRect(skin::kInstrumentName)};
-    ChNum = Label{.caption = "128", .toolTip = "Alt + N", .rect = toRect(skin::kChannelNumber)};
-    lblBaseKey = Label{.caption = "C", .toolTip = "Ctrl + B", .rect = toRect(skin::kBaseNote)};
+                          .rect = toRect(skin::kInstrumentLabel)};
+    ChNum = Label{.caption = "128", .toolTip = "Alt + N", .rect = toRect(skin::kChannelLabel)};
+    lblBaseKey = Label{.caption = "C", .toolTip = "Ctrl + B", .rect = toRect(skin::kBaseNoteLabel)};
     lblCH = Label{.caption = "0", .visible = false};
     for (size_t i = 0; i < lblBank.size(); ++i) {
         const std::string key = "F" + std::to_string(i + 1);
@@ -153,7 +154,7 @@ void frmPiano::Form_GotFocus() {
         Tag = "1";
         services_.window.setTopmost(true);
     }
-    const std::string manual = pathInProgramDirectory("help/manual.htm");
+    const std::string manual = helpDirectory + "/manual.htm";
     const std::string marker = pathInProgramDirectory("firstrun.kvx");
     std::error_code error;
     if (std::filesystem::exists(manual, error) && !std::filesystem::exists(marker, error)) {
