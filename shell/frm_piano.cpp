@@ -10,8 +10,6 @@ namespace tonvel {
 
 namespace {
 
-constexpr int kTwips = 15;
-
 struct KeyLight {
     int left;
     int upperLeft;  // 0 for a black key
@@ -67,6 +65,24 @@ void frmPiano::layoutControls() {
     lblVolume = Label{.toolTip = "Volume : 100%", .rect = toRect(skin::kVolumeHitArea)};
     lblIntro = Label{.toolTip = "Tempo : Normal", .rect = toRect(skin::kTempoHitArea)};
     lblIntrHold = Label{.caption = "0", .visible = false};
+    lblOver = Label{.rect = toRect(skin::kKeyCover)};
+    lblBeat = Label{.rect = toRect(skin::kRhythmLabel)};
+    const char* transport[] = {"Play", "Fill", "Pause", "Ending", "Stop"};
+    for (size_t i = 0; i < lblBeatCtrl.size(); ++i)
+        lblBeatCtrl[i] = Label{.caption = transport[i], .rect = toRect(skin::kTransportButtons[i])};
+    for (size_t i = 0; i < lbl_Move.size(); ++i)
+        lbl_Move[i] = Label{.toolTip = " Drag to Move Piano", .rect = toRect(skin::kDragStrips[i])};
+    const char* buttonTips[] = {" Alt + M ", " Alt + S ", " Alt + H ", " Ctrl + M ", " Ctrl + T ", " Ctrl + X "};
+    for (size_t i = 0; i < Butt.size(); ++i) {
+        Butt[i] = Picture{.toolTip = buttonTips[i], .rect = toRect(skin::kWindowButtons[i])};
+        imgBut[i] = Picture{.picture = "butt" + std::to_string(i)};
+    }
+    VolNormal = Picture{.picture = "volnormal"};
+    VolOver = Picture{.picture = "volover"};
+    IntroNormal = Picture{.picture = "intronormal"};
+    IntroOver = Picture{.picture = "introover"};
+    VolPtr = Picture{.picture = VolNormal.picture, .rect = toRect(skin::kVolumePointer)};
+    IntPtr = Picture{.picture = IntroNormal.picture, .rect = toRect(skin::kTempoPointer)};
 
     for (size_t i = 0; i < kKeyLights.size(); ++i) {
         const auto& light = kKeyLights[i];
@@ -80,7 +96,7 @@ void frmPiano::layoutControls() {
         shpDrums[j] = Shape{.visible = true, .fillColor = kPadAtRest, .borderColor = kPadBorder};
         shpDrums[j].rect = {kPadPlaces[j][0], kPadPlaces[j][1], 135, 135};
         lblDrums[j] = Label{.tag = "0"};
-        lblDrums[j].rect = {kPadPlaces[j][0] / kTwips, kPadPlaces[j][1] / kTwips, 9, 9};
+        lblDrums[j].rect = toRect(skin::drumPad(static_cast<int>(j)));
     }
 }
 

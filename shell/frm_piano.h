@@ -69,11 +69,27 @@ public:
     void SStatus(const std::string& item);
     void tmrCap_Timer();
     void PianoSkin_MouseMove();
+    void lblOver_MouseMove();
+    void Form_MouseMove();
+    void Butt_MouseMove(int index);
+    void ChNum_MouseMove();
+    void lblBaseKey_MouseMove();
+    void lblBeat_MouseMove();
+    void lblInstrument_MouseMove();
+    void lblBank_MouseMove(int index);
+    void lblDrums_MouseMove(int index);
+    void lblBeatCtrl_MouseMove(int index);
+
+    // Moving the window.
+    void Form_MouseDown(int button, int shift, float x, float y);
+    void lbl_Move_MouseDown(int index, int button, int shift, float x, float y);
 
     // Runs the handler of a chosen menu item.
     void menuChosen(const MenuChoice& choice);
 
     std::string programDirectory() const { return programDirectory_; }
+    // Where help/manual.htm and help/shortcuts.htm live; the program directory's help folder by default.
+    std::string helpDirectory;
     std::string pathInProgramDirectory(const std::string& fileName) const;
 
     // Controls.
@@ -81,6 +97,14 @@ public:
     Label PCap;
     Label lblInstrument, ChNum, lblBaseKey, lblCH;
     Label lblVolume, lblIntro, lblIntrHold;
+    Label lblOver, lblBeat;
+    std::array<Label, 5> lblBeatCtrl;
+    std::array<Label, 4> lbl_Move;
+    // Window buttons and their highlight pictures; a button shows no picture when dark.
+    std::array<Picture, 6> Butt;
+    std::array<Picture, 6> imgBut;
+    Picture VolPtr, IntPtr, VolNormal, VolOver, IntroNormal, IntroOver;
+    int lblMoveMousePointer = 0;  // 99 while a drag strip moves the window
     std::array<Label, 4> lblBank;
     std::array<Shape, 36> shpKeys;
     std::array<Shape, 36> wkeys;
@@ -111,6 +135,7 @@ private:
     void stepBaseNote(int direction);
     int16_t& bankProgramFromTag(const std::string& tag);
     void setProgramLabels();
+    bool stayOnTopIsOn() const;
     void showMidiUnavailable();
     void loadNames();
     void buildMenus();

@@ -34,6 +34,65 @@ void frmPiano::tmrCap_Timer() {
     tmrCap.enabled = false;
 }
 
-void frmPiano::PianoSkin_MouseMove() { tmrCap.enabled = true; }
+bool frmPiano::stayOnTopIsOn() const {
+    const auto value = parseWholeNumber(Tag);
+    return value && *value == 1;
+}
+
+void frmPiano::PianoSkin_MouseMove() {
+    for (size_t i = 0; i < Butt.size(); ++i)
+        if (Butt[i].picture == imgBut[i].picture) Butt[i].picture.clear();
+    if (stayOnTopIsOn()) Butt[4].picture = imgBut[4].picture;
+    VolPtr.picture = VolNormal.picture;
+    IntPtr.picture = IntroNormal.picture;
+    tmrCap.enabled = true;
+}
+
+void frmPiano::lblOver_MouseMove() { PianoSkin_MouseMove(); }
+
+void frmPiano::Form_MouseMove() {
+    VolPtr.picture = VolNormal.picture;
+    IntPtr.picture = IntroNormal.picture;
+}
+
+void frmPiano::Butt_MouseMove(int index) {
+    static constexpr const char* texts[] = {"Main menu", "Settings menu", "Help menu",
+                                            "Minimize",  "Stay on Top",   "Exit piano"};
+    if (index < 0 || index >= static_cast<int>(Butt.size())) return;
+    PCap.caption = texts[index];
+    for (size_t j = 0; j < Butt.size(); ++j) {
+        if (static_cast<int>(j) != index) Butt[j].picture.clear();
+        if (j == 4 && stayOnTopIsOn()) Butt[4].picture = imgBut[4].picture;
+    }
+    auto& button = Butt[static_cast<size_t>(index)];
+    if (button.picture != imgBut[static_cast<size_t>(index)].picture)
+        button.picture = imgBut[static_cast<size_t>(index)].picture;
+}
+
+void frmPiano::ChNum_MouseMove() { SStatus("chnum"); }
+void frmPiano::lblBaseKey_MouseMove() { SStatus("basenote"); }
+void frmPiano::lblBeat_MouseMove() { SStatus("intrname"); }
+
+void frmPiano::lblInstrument_MouseMove() {
+    PianoSkin_MouseMove();
+    SStatus("instr");
+}
+
+void frmPiano::lblBank_MouseMove(int index) {
+    tmrCap.enabled = false;
+    PCap.caption = "Channel Quick Jump " + std::to_string(index + 1);
+}
+
+void frmPiano::lblDrums_MouseMove(int index) {
+    tmrCap.enabled = false;
+    PCap.caption = "Drumset " + std::to_string(index + 1);
+}
+
+void frmPiano::lblBeatCtrl_MouseMove(int index) {
+    static constexpr const char* texts[] = {"Play Current Intro", "Fill Effects", "Pause Playing",
+                                            "Play Ending", "Stop Playing"};
+    tmrCap.enabled = false;
+    if (index >= 0 && index < 5) PCap.caption = texts[index];
+}
 
 }  // namespace tonvel

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# End to end: the real program under Xvfb, real key events through XTest, and the MIDI
+# bytes it sends arriving at a JACK MIDI receiver. Stops only what it started.
+set -uo pipefail
+build=$(cd "${1:-build-ci}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d /tmp/tonvel-e2e-XXXXXX)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    sleep 0.3
+    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "e2e: $*"
+    [[ -f $work/dump.log ]] && { echo "--- received:"; cat "$work/dump.log"; }
+    exit 1
+}
+
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export JACK_DEFAULT_SERVER=tonvel-e2e-$$ JACK_NO_START_SERVER=1 JACK_NO_AUDIO_RESERVATION=1
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+
+jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
+pids+=($!)
+jack_wait -w -t 10 >/dev/null || fail "JACK did not start"
+jack_midi_dump >"$work/dump.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do jack_lsp 2>/dev/null | grep -q midi-monitor:input && break; sleep 0.1; done
+
+# The program keeps its files beside itself: give it a folder of its own, set to use
+# the first MIDI port (the receiver) instead of the built-in synthesizer.
+cp "$build/tonvel" "$work/"
+printf ' 1             1             0 \r\n 18            19            10            7 \r\n 49            56            51            45            47            48            46            42            44            37            36            40 \r\n' >"$work/con_set.dat"
+"$work/tonvel" >"$work/tonvel.log" 2>&1 &
+pids+=($!)
+window=""
+for _ in $(seq 100); do
+    window=$(xdotool search --name '^Tonvel$' 2>/dev/null | head -n1)
+    [[ -n $window ]] && break
+    sleep 0.1
+done
+[[ -n $window ]] || fail "the window did not appear"
+xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+sleep 1
+
+xkey=$build/tests/tonvel_xkey
+"$xkey" down 52             # Z
+sleep 0.3
+import -window "$window" "$work/held.png" 2>/dev/null
+"$xkey" up 52
+"$xkey" tap 88 100          # keypad 2
+"$xkey" tap 67 100          # F1
+sleep 0.5
+
+received=$(tr 'A-F' 'a-f' <"$work/dump.log")
+expect() { grep -qi "$1" <<<"$received" || fail "missing $2 ($1)"; }
+expect "c0 12" "program of bank F1 at start"
+expect "b0 20 00" "bank select before the program"
+expect "90 36 7f" "note-on of Z at base note E"
+expect "80 36 00" "note-off of Z"
+expect "99 24 7f" "drum pad 10 on channel 10"
+expect "89 24 00" "drum pad release"
+
+# Z's light is orange while it is held.
+pixel=$(convert "$work/held.png" -format '%[pixel:p{102,195}]' info: 2>/dev/null)
+[[ $pixel == "srgb(255,128,0)" ]] || fail "Z is not lit while held: $pixel"
+echo "e2e: passed"
