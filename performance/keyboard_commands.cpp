@@ -63,11 +63,27 @@ void frmPiano::Form_KeyDown(int keyCode, int shift) {
             lblBank_MouseDown(keyCode - kF1, 2, 0, 0, 0);
         } else if (const int pad = padOfKeypadKey(keyCode); pad >= 0) {
             // The pad's sound menu arrives with the drum pads.
+        } else if (keyCode == 'T') {
+            Butt_Click(4);
+        } else if (keyCode == 'M') {
+            Butt_Click(3);
+        } else if (keyCode == 'S') {
+            mnu_shortcuts_Click();
+        } else if (keyCode == 'X') {
+            mnu_exit_Click();
         } else if (keyCode == 'B') {
             lblBaseKey_Click();
+        } else if (keyCode == kF5) {
+            resetLights();
         }
     } else if (shift == kAltMask) {
-        if (keyCode == 'C') {
+        if (keyCode == 'M') {
+            Butt_Click(0);
+        } else if (keyCode == 'S') {
+            Butt_Click(1);
+        } else if (keyCode == 'H') {
+            Butt_Click(2);
+        } else if (keyCode == 'C') {
             lblInstrument_Click();
         } else if (keyCode == 'N') {
             ChNum_Click();
@@ -76,6 +92,15 @@ void frmPiano::Form_KeyDown(int keyCode, int shift) {
     }
 
     if (shift == 0 && !midiOut.midiReady && isPlayingKey(keyCode)) showMidiUnavailable();
+}
+
+void frmPiano::resetLights() {
+    for (size_t i = 0; i < shpKeys.size(); ++i) {
+        shpKeys[i].visible = false;
+        if (wkeys[i].exists) wkeys[i].visible = false;
+    }
+    for (auto& pad : shpDrums) pad.fillColor = kPadAtRest;
+    mnu_refresh_Click();
 }
 
 void frmPiano::quickJump(int keyCode) {

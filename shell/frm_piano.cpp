@@ -47,6 +47,7 @@ frmPiano::frmPiano(FrmPianoServices services, std::string programDirectory)
     helpDirectory = programDirectory_ + "/help";
     layoutControls();
     buildMenus();
+    buildWindowMenus();
 }
 
 void frmPiano::layoutControls() {
@@ -124,6 +125,7 @@ void frmPiano::Form_Initialize() {
 void frmPiano::Form_Load() {
     Height = 3760;
     state.maxProgram = 127;
+    setMenuCaptions();
     KeyboardChanged();
 
     settings.bankPrograms = {state.bankPrograms[0], state.bankPrograms[1], state.bankPrograms[2],
@@ -179,7 +181,7 @@ void frmPiano::Form_GotFocus() {
             "Read our users manual to know TNV features     \r\rClick 'Yes' to view 'Users Manual' "
             "Otherwise click 'No'\r\rNOTE: THIS MESSAGE WILL NOT BE DISPLAYED AGAIN!!                ",
             MessageIcon::Question, MessageButtons::YesNo, ":: PLEASE READ CAREFULLY ::");
-        if (answer == MessageAnswer::Yes) services_.shell.openDocument(manual);
+        if (answer == MessageAnswer::Yes) mnu_manual_Click();
         extractDefaultFile(kResourceSettings, marker);
     }
 }
@@ -225,6 +227,20 @@ void frmPiano::menuChosen(const MenuChoice& choice) {
         mnuBaseKey_Click(choice.index);
     } else if (choice.name == "mnu_refresh") {
         mnu_refresh_Click();
+    } else if (choice.name == "mnu_exit" || choice.name == "mnu_Rexit") {
+        mnu_exit_Click();
+    } else if (choice.name == "mnu_manual" || choice.name == "mnu_Rmanual") {
+        mnu_manual_Click();
+    } else if (choice.name == "mnu_shortcuts" || choice.name == "mnu_RkbShortcut") {
+        mnu_shortcuts_Click();
+    } else if (choice.name == "mnu_license") {
+        mnu_license_Click();
+    } else if (choice.name == "mnu_email") {
+        mnu_email_Click();
+    } else if (choice.name == "mnu_bug") {
+        mnu_bug_Click();
+    } else if (choice.name == "mnu_tellfriend") {
+        mnu_tellfriend_Click();
     }
 }
 

@@ -84,6 +84,17 @@ public:
     void Form_MouseDown(int button, int shift, float x, float y);
     void lbl_Move_MouseDown(int index, int button, int shift, float x, float y);
 
+    // Window buttons and menus.
+    void Butt_Click(int index);
+    void lblOver_MouseDown(int button, int shift, float x, float y);
+    void mnu_exit_Click();
+    void mnu_manual_Click();
+    void mnu_shortcuts_Click();
+    void mnu_license_Click();
+    void mnu_email_Click();
+    void mnu_bug_Click();
+    void mnu_tellfriend_Click();
+
     // Runs the handler of a chosen menu item.
     void menuChosen(const MenuChoice& choice);
 
@@ -118,6 +129,8 @@ public:
     std::vector<MenuItem> mnuDrum;
     std::vector<MenuItem> mnuDevice;
     std::vector<MenuItem> mnuBaseKey;
+    MenuItem mnu_RMNU, mMenu, mnu_help;
+    MenuItem mnu_Rshowklbl, mnu_KeyboardType, mnu_keyOther;
 
     // Window height in twips.
     int Height = 0;
@@ -131,6 +144,7 @@ private:
     void noteStepUp(int keyCode);
     void releaseAllKeys();
     void quickJump(int keyCode);
+    void resetLights();
     void stepProgram(int program);
     void stepBaseNote(int direction);
     int16_t& bankProgramFromTag(const std::string& tag);
@@ -139,8 +153,12 @@ private:
     void showMidiUnavailable();
     void loadNames();
     void buildMenus();
+    void buildWindowMenus();
+    void setMenuCaptions();
     void layoutControls();
     MenuItem instrumentMenu() const;
+    MenuItem settingsMenu() const;
+    void popUp(const MenuItem& menu, int x, int y, bool eitherButton);
 
     FrmPianoServices services_;
     std::string programDirectory_;

@@ -1,0 +1,263 @@
+#include "app/piano_window.h"
+
+#include <QCloseEvent>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QToolTip>
+
+#include "app/key_translation.h"
+#include "resources/skin_layout.h"
+
+namespace tonvel {
+
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;
+
+QColor colourOf(uint32_t value) {
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+QRectF pixelsOf(const Rect& twips) {
+    return {twips.left / kTwipsPerPixel, twips.top / kTwipsPerPixel, twips.width / kTwipsPerPixel,
+            twips.height / kTwipsPerPixel};
+}
+
+QRect rectOf(const Rect& r) { return {r.left, r.top, r.width, r.height}; }
+
+int buttonOf(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::LeftButton: return 1;
+        case Qt::RightButton: return 2;
+        case Qt::MiddleButton: return 4;
+        default: return 0;
+    }
+}
+
+int shiftOf(Qt::KeyboardModifiers mods) {
+    return (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |
+           (mods & Qt::AltModifier ? 4 : 0);
+}
+
+}  // namespace
+
+PianoWindow::PianoWindow() {
+    setWindowFlag(Qt::FramelessWindowHint);
+    setWindowTitle(QStringLiteral("Tonvel"));
+    setFixedSize(skin::kWidth, skin::kHeight);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    skin_.load(QStringLiteral(":/skin/piano.png"));
+}
+
+void PianoWindow::attach(frmPiano* piano) {
+    piano_ = piano;
+    timers_.push_back(std::make_unique<TimerBinding>(piano->tmrCap, [this] { run([](frmPiano& p) { p.tmrCap_Timer(); }); }));
+}
+
+void PianoWindow::refresh() {
+    for (auto& timer : timers_) timer->sync();
+    update();
+}
+
+void PianoWindow::drawLabel(QPainter& painter, const Label& label, Qt::Alignment alignment, bool bold) const {
+    if (!label.visible || label.caption.empty()) return;
+    QFont font = painter.font();
+    font.setPixelSize(11);
+    font.setBold(bold);
+    painter.setFont(font);
+    painter.setPen(colourOf(label.foreColor));
+    painter.drawText(rectOf(label.rect), alignment | Qt::AlignVCenter, QString::fromStdString(label.caption));
+}
+
+void PianoWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!skin_.isNull()) {
+        painter.drawPixmap(0, 0, skin_);
+    } else {
+        painter.fillRect(rect(), QColor(40, 40, 48));
+    }
+    if (!piano_) return;
+
+    for (size_t i = 0; i < piano_->shpKeys.size(); ++i) {
+        for (const Shape* light : {&piano_->shpKeys[i], &piano_->wkeys[i]}) {
+            if (!light->exists || !light->visible) continue;
+            painter.setPen(QPen(colourOf(light->borderColor), 1));
+            painter.setBrush(colourOf(light->fillColor));
+            painter.drawRoundedRect(pixelsOf(light->rect).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
+        }
+    }
+    for (const auto& pad : piano_->shpDrums) {
+        if (!pad.visible) continue;
+        painter.setPen(QPen(colourOf(pad.borderColor), 1));
+        painter.setBrush(colourOf(pad.fillColor));
+        painter.drawEllipse(pixelsOf(pad.rect).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+
+    for (const Picture* picture : {&piano_->Butt[0], &piano_->Butt[1], &piano_->Butt[2], &piano_->Butt[3],
+                                   &piano_->Butt[4], &piano_->Butt[5], &piano_->VolPtr, &piano_->IntPtr}) {
+        if (picture->picture.empty()) continue;
+        painter.drawPixmap(rectOf(picture->rect), pixmap(picture->picture));
+    }
+
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    drawLabel(painter, piano_->PCap, Qt::AlignHCenter, true);
+    drawLabel(painter, piano_->lblInstrument, Qt::AlignLeft, true);
+    drawLabel(painter, piano_->ChNum, Qt::AlignHCenter, true);
+    drawLabel(painter, piano_->lblBaseKey, Qt::AlignHCenter, true);
+    for (const auto& bank : piano_->lblBank) drawLabel(painter, bank, Qt::AlignHCenter, true);
+    drawLabel(painter, piano_->lblBeat, Qt::AlignLeft, true);
+    for (const auto& button : piano_->lblBeatCtrl) drawLabel(painter, button, Qt::AlignHCenter, false);
+}
+
+const QPixmap& PianoWindow::pixmap(const std::string& name) {
+    auto found = pictures_.find(name);
+    if (found == pictures_.end())
+        found = pictures_.emplace(name, QPixmap(QStringLiteral(":/skin/%1.png").arg(QString::fromStdString(name)))).first;
+    return found->second;
+}
+
+void PianoWindow::keyPressEvent(QKeyEvent* event) {
+    const TranslatedKey key = translateKeyEvent(*event);
+    if (key.keyCode == 0) return;
+    run([&](frmPiano& p) { p.Form_KeyDown(key.keyCode, key.shift); });
+}
+
+void PianoWindow::keyReleaseEvent(QKeyEvent* event) {
+    const TranslatedKey key = translateKeyEvent(*event);
+    if (key.keyCode == 0) return;
+    run([&](frmPiano& p) { p.Form_KeyUp(key.keyCode, key.shift); });
+}
+
+const Label* PianoWindow::labelAt(const QPoint& at) const {
+    if (!piano_) return nullptr;
+    const Label* labels[] = {&piano_->lblInstrument, &piano_->ChNum, &piano_->lblBaseKey,
+                             &piano_->lblBank[0], &piano_->lblBank[1], &piano_->lblBank[2],
+                             &piano_->lblBank[3], &piano_->lblVolume, &piano_->lblIntro};
+    for (const Label* label : labels)
+        if (label->visible && label->rect.contains(at.x(), at.y())) return label;
+    return nullptr;
+}
+
+void PianoWindow::mousePressEvent(QMouseEvent* event) {
+    if (!piano_) return;
+    const QPoint at = event->position().toPoint();
+    const int button = buttonOf(event->button());
+    const int shift = shiftOf(event->modifiers());
+    for (size_t i = 0; i < piano_->lblBank.size(); ++i) {
+        const Rect& r = piano_->lblBank[i].rect;
+        if (r.contains(at.x(), at.y())) {
+            pressedBank_ = static_cast<int>(i);
+            const float x = static_cast<float>((at.x() - r.left) * kTwipsPerPixel);
+            const float y = static_cast<float>((at.y() - r.top) * kTwipsPerPixel);
+            run([&](frmPiano& p) { p.lblBank_MouseDown(static_cast<int>(i), button, shift, x, y); });
+            return;
+        }
+    }
+    for (size_t i = 0; i < piano_->lbl_Move.size(); ++i) {
+        if (piano_->lbl_Move[i].rect.contains(at.x(), at.y())) {
+            run([&](frmPiano& p) { p.lbl_Move_MouseDown(static_cast<int>(i), button, shift, 0, 0); });
+            return;
+        }
+    }
+    if (!labelAt(at) && !isControlAt(at))
+        run([&](frmPiano& p) { p.Form_MouseDown(button, shift, at.x(), at.y()); });
+}
+
+bool PianoWindow::isControlAt(const QPoint& at) const {
+    const auto inside = [&](const Rect& r) { return r.contains(at.x(), at.y()); };
+    for (const auto& b : piano_->Butt) if (inside(b.rect)) return true;
+    for (const auto& d : piano_->lblDrums) if (inside(d.rect)) return true;
+    for (const auto& c : piano_->lblBeatCtrl) if (inside(c.rect)) return true;
+    return inside(piano_->lblOver.rect) || inside(piano_->lblBeat.rect);
+}
+
+void PianoWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (!piano_) return;
+    const QPoint at = event->position().toPoint();
+    if (pressedBank_ >= 0) {
+        const int bank = pressedBank_;
+        pressedBank_ = -1;
+        run([&](frmPiano& p) { p.lblBank_MouseUp(bank); });
+        return;
+    }
+    if (event->button() != Qt::LeftButton) return;
+    const Label* label = labelAt(at);
+    if (label == &piano_->lblInstrument) {
+        run([](frmPiano& p) { p.lblInstrument_Click(); });
+    } else if (label == &piano_->ChNum) {
+        run([](frmPiano& p) { p.ChNum_Click(); });
+    } else if (label == &piano_->lblBaseKey) {
+        run([](frmPiano& p) { p.lblBaseKey_Click(); });
+    }
+}
+
+void PianoWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (!piano_) return;
+    const QPoint at = event->position().toPoint();
+    const auto inside = [&](const Rect& r) { return r.contains(at.x(), at.y()); };
+    for (size_t i = 0; i < piano_->Butt.size(); ++i)
+        if (inside(piano_->Butt[i].rect)) return run([&](frmPiano& p) { p.Butt_MouseMove(static_cast<int>(i)); });
+    for (size_t i = 0; i < piano_->lblBank.size(); ++i)
+        if (inside(piano_->lblBank[i].rect)) return run([&](frmPiano& p) { p.lblBank_MouseMove(static_cast<int>(i)); });
+    for (size_t i = 0; i < piano_->lblDrums.size(); ++i)
+        if (inside(piano_->lblDrums[i].rect)) return run([&](frmPiano& p) { p.lblDrums_MouseMove(static_cast<int>(i)); });
+    for (size_t i = 0; i < piano_->lblBeatCtrl.size(); ++i)
+        if (inside(piano_->lblBeatCtrl[i].rect))
+            return run([&](frmPiano& p) { p.lblBeatCtrl_MouseMove(static_cast<int>(i)); });
+    if (inside(piano_->ChNum.rect)) return run([](frmPiano& p) { p.ChNum_MouseMove(); });
+    if (inside(piano_->lblBaseKey.rect)) return run([](frmPiano& p) { p.lblBaseKey_MouseMove(); });
+    if (inside(piano_->lblBeat.rect)) return run([](frmPiano& p) { p.lblBeat_MouseMove(); });
+    if (inside(piano_->lblInstrument.rect)) return run([](frmPiano& p) { p.lblInstrument_MouseMove(); });
+    if (inside(piano_->lblOver.rect)) return run([](frmPiano& p) { p.lblOver_MouseMove(); });
+    for (const auto& strip : piano_->lbl_Move)
+        if (inside(strip.rect)) return;
+    run([](frmPiano& p) { p.PianoSkin_MouseMove(); });
+}
+
+void PianoWindow::closeEvent(QCloseEvent* event) {
+    run([](frmPiano& p) {
+        p.Form_QueryUnload();
+        p.Form_Unload();
+    });
+    event->accept();
+}
+
+std::string PianoWindow::toolTipAt(const QPoint& at) const {
+    if (!piano_) return {};
+    if (const Label* label = labelAt(at)) return label->toolTip;
+    for (const auto& button : piano_->Butt)
+        if (button.rect.contains(at.x(), at.y())) return button.toolTip;
+    for (const auto& strip : piano_->lbl_Move)
+        if (strip.rect.contains(at.x(), at.y())) return strip.toolTip;
+    return {};
+}
+
+bool PianoWindow::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::WindowActivate:
+            run([](frmPiano& p) { p.Form_GotFocus(); });
+            break;
+        case QEvent::WindowDeactivate:
+            run([](frmPiano& p) { p.Form_LostFocus(); });
+            break;
+        case QEvent::ToolTip: {
+            auto* help = static_cast<QHelpEvent*>(event);
+            const std::string tip = toolTipAt(help->pos());
+            if (!tip.empty()) {
+                QToolTip::showText(help->globalPos(), QString::fromStdString(tip), this);
+            } else {
+                QToolTip::hideText();
+                event->ignore();
+            }
+            return true;
+        }
+        default:
+            break;
+    }
+    return QWidget::event(event);
+}
+
+}  // namespace tonvel

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/timer_binding.h"
+#include "shell/frm_piano.h"
+
+namespace tonvel {
+
+// Draws the main window's controls and forwards its events to the window's handlers.
+class PianoWindow : public QWidget {
+    Q_OBJECT
+public:
+    PianoWindow();
+    void attach(frmPiano* piano);
+    // Redraws and brings the timers in line with the models, after every handler.
+    void refresh();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool focusNextPrevChild(bool) override { return false; }
+
+private:
+    template <typename Handler>
+    void run(Handler handler) {
+        if (!piano_) return;
+        handler(*piano_);
+        refresh();
+    }
+    const Label* labelAt(const QPoint& at) const;
+    bool isControlAt(const QPoint& at) const;
+    std::string toolTipAt(const QPoint& at) const;
+    const QPixmap& pixmap(const std::string& name);
+    void drawLabel(QPainter& painter, const Label& label, Qt::Alignment alignment, bool bold) const;
+
+    frmPiano* piano_ = nullptr;
+    QPixmap skin_;
+    std::map<std::string, QPixmap> pictures_;
+    std::vector<std::unique_ptr<TimerBinding>> timers_;
+    int pressedBank_ = -1;
+};
+
+}  // namespace tonvel

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "shell/services.h"
+
+namespace tonvel {
+
+class QtDesktopShell : public DesktopShell {
+public:
+    bool openDocument(const std::string& path) override;
+    bool openUrl(const std::string& url) override;
+};
+
+}  // namespace tonvel

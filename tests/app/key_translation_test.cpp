@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+
+#include "app/key_translation.h"
+
+namespace tonvel {
+namespace {
+
+TEST(KeyTranslation, X11KeycodesGiveThePianosCodesByPosition) {
+    struct Case {
+        uint32_t keycode;
+        int virtualKey;
+    };
+    const std::vector<Case> cases = {
+        {52, 'Z'},  {59, 188}, {24, 'Q'},  {34, 219}, {47, 186}, {61, 191}, {60, 190},
+        {20, 189},  {11, '2'}, {19, '0'},  {10, '1'}, {106, 111}, {63, 106}, {82, 109},
+        {79, 103},  {87, 97},  {88, 98},   {89, 99},  {90, 96},   {67, 112}, {70, 115},
+        {71, 116},  {75, 120}, {113, 37},  {114, 39}, {110, 36},  {115, 35}, {111, 38},
+        {116, 40},  {64, 18},  {50, 16},   {37, 17},  {0, 0},     {255, 0},  {300, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(virtualKeyFromX11Keycode(c.keycode), c.virtualKey) << c.keycode;
+}
+
+TEST(KeyTranslation, ModifierKeysCarryTheirOwnBitOnPressOnly) {
+    struct Case {
+        QEvent::Type type;
+        int key;
+        Qt::KeyboardModifiers mods;
+        int shift;
+    };
+    const std::vector<Case> cases = {
+        {QEvent::KeyPress, Qt::Key_Alt, Qt::NoModifier, 4},
+        {QEvent::KeyRelease, Qt::Key_Alt, Qt::AltModifier, 0},
+        {QEvent::KeyRelease, Qt::Key_Alt, Qt::AltModifier | Qt::ShiftModifier, 1},
+        {QEvent::KeyPress, Qt::Key_Z, Qt::ShiftModifier | Qt::ControlModifier, 3},
+        {QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier, 2},
+        {QEvent::KeyRelease, Qt::Key_Shift, Qt::ShiftModifier, 0},
+    };
+    for (const auto& c : cases) {
+        const QKeyEvent event(c.type, c.key, c.mods);
+        EXPECT_EQ(translateKeyEvent(event).shift, c.shift) << c.key;
+    }
+}
+
+TEST(KeyTranslation, KeypadKeysArePadsWhateverNumLock) {
+    const QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::KeypadModifier);
+    EXPECT_EQ(translateKeyEvent(home).keyCode, 103);
+    const QKeyEvent seven(QEvent::KeyPress, Qt::Key_7, Qt::KeypadModifier);
+    EXPECT_EQ(translateKeyEvent(seven).keyCode, 103);
+    const QKeyEvent mainHome(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+    EXPECT_EQ(translateKeyEvent(mainHome).keyCode, 36);
+}
+
+}  // namespace
+}  // namespace tonvel
