@@ -11,7 +11,7 @@ packages=(
 )
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(xvfb xauth x11-utils xdotool imagemagick jackd2
-               pulseaudio pulseaudio-utils libasound2-plugins sox)
+               pulseaudio pulseaudio-utils libasound2-plugins sox libpulse-dev)
 fi
 
 missing=()

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Measures key-to-sound latency of the real program from outside: Xvfb for the window,
+# a PulseAudio null sink for the sound, XTest key presses, onsets found in a recording
+# of the sink. Also reports the level of one note and of a chord with drums.
+#   scripts/measure_latency.sh [BUILD_DIR] [PRESSES]
+set -uo pipefail
+build=$(cd "${1:-build-ci}" && pwd)
+presses=${2:-30}
+work=$(mktemp -d /tmp/tonvel-latency-XXXXXX)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    [[ -n ${PULSE_STARTED:-} ]] && pulseaudio --kill 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+pulseaudio --daemonize=yes --system=false --exit-idle-time=-1 --realtime=no --high-priority=no -n \
+    --load="module-null-sink sink_name=test_null rate=48000" --load=module-native-protocol-unix \
+    >/dev/null 2>&1 || { echo "PulseAudio did not start"; exit 1; }
+PULSE_STARTED=1
+pactl set-default-sink test_null
+
+display=:$((190 + RANDOM % 100))
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+cp "$build/tonvel" "$work/"
+"$work/tonvel" >"$work/tonvel.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+    window=$(xdotool search --name '^Tonvel$' 2>/dev/null | head -n1)
+    [[ -n ${window:-} ]] && break
+    sleep 0.1
+done
+xdotool windowfocus "$window"
+sleep 1.5
+
+echo "== key to sound (Z, $presses presses)"
+"$build/tests/tonvel_key_latency" test_null.monitor 52 "$presses" 0.003
+
+echo "== levels"
+parecord --device=test_null.monitor --file-format=wav "$work/one.wav" &
+rec=$!
+sleep 0.5
+"$build/tests/tonvel_xkey" tap 52 1500
+sleep 0.5
+kill $rec; wait $rec 2>/dev/null
+echo -n "one note at velocity 127: "
+sox "$work/one.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {printf "peak %.3f (%.1f dBFS)\n", $3, 20*log(($3>0?$3:1e-9))/log(10)}'
+
+parecord --device=test_null.monitor --file-format=wav "$work/chord.wav" &
+rec=$!
+sleep 0.5
+for key in 52 54 56 58 59 61 24 26 28 30; do "$build/tests/tonvel_xkey" down $key; done
+for key in 88 87 80; do "$build/tests/tonvel_xkey" down $key; done
+sleep 1.5
+for key in 52 54 56 58 59 61 24 26 28 30 88 87 80; do "$build/tests/tonvel_xkey" up $key; done
+sleep 0.5
+kill $rec; wait $rec 2>/dev/null
+echo -n "ten notes and three drums: "
+sox "$work/chord.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {printf "peak %.3f (%.1f dBFS)\n", $3, 20*log(($3>0?$3:1e-9))/log(10)}'

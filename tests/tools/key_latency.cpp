@@ -1,0 +1,125 @@
+// Key-to-sound latency, measured from outside the program: records the PulseAudio
+// monitor of the sink the piano plays into, presses a key through XTest, and finds the
+// sound's onset in the recording. Prints one latency per press and the median.
+//   tonvel_key_latency SOURCE KEYCODE PRESSES [THRESHOLD]
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <pulse/error.h>
+#include <pulse/simple.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kRate = 48000;
+constexpr size_t kChunkFrames = 48;  // 1 ms
+
+struct Chunk {
+    size_t firstFrame;
+    Clock::time_point arrived;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s SOURCE KEYCODE PRESSES [THRESHOLD]\n", argv[0]);
+        return 2;
+    }
+    const char* source = argv[1];
+    const unsigned keycode = static_cast<unsigned>(std::atoi(argv[2]));
+    const int presses = std::atoi(argv[3]);
+    const float threshold = argc > 4 ? std::strtof(argv[4], nullptr) : 0.01f;
+
+    pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 1};
+    pa_buffer_attr attr{};
+    attr.maxlength = static_cast<uint32_t>(-1);
+    attr.fragsize = kChunkFrames * sizeof(float);
+    int error = 0;
+    pa_simple* record = pa_simple_new(nullptr, "tonvel-latency", PA_STREAM_RECORD, source, "monitor",
+                                      &spec, nullptr, &attr, &error);
+    if (!record) {
+        std::fprintf(stderr, "cannot record %s: %s\n", source, pa_strerror(error));
+        return 1;
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "cannot open display\n");
+        return 1;
+    }
+
+    std::vector<float> samples;
+    std::vector<Chunk> chunks;
+    std::mutex lock;
+    std::atomic<bool> running{true};
+    std::thread reader([&] {
+        std::vector<float> buffer(kChunkFrames);
+        while (running) {
+            if (pa_simple_read(record, buffer.data(), buffer.size() * sizeof(float), &error) < 0) break;
+            const auto now = Clock::now();
+            std::lock_guard<std::mutex> guard(lock);
+            chunks.push_back({samples.size(), now});
+            samples.insert(samples.end(), buffer.begin(), buffer.end());
+        }
+    });
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    std::vector<Clock::time_point> pressed;
+    for (int i = 0; i < presses; ++i) {
+        pressed.push_back(Clock::now());
+        XTestFakeKeyEvent(display, keycode, True, 0);
+        XFlush(display);
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        XTestFakeKeyEvent(display, keycode, False, 0);
+        XFlush(display);
+        std::this_thread::sleep_for(std::chrono::milliseconds(550 + (i * 37) % 60));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    running = false;
+    reader.join();
+    const pa_usec_t sourceLatency = pa_simple_get_latency(record, &error);
+    pa_simple_free(record);
+    XCloseDisplay(display);
+
+    // The time a frame was captured: its chunk's arrival, less the frames after it in
+    // that chunk, less what the source still held.
+    const auto frameTime = [&](size_t frame) {
+        auto it = std::upper_bound(chunks.begin(), chunks.end(), frame,
+                                   [](size_t f, const Chunk& c) { return f < c.firstFrame; });
+        const Chunk& chunk = *(it - 1);
+        const double after = static_cast<double>(chunk.firstFrame + kChunkFrames - frame) / kRate;
+        return chunk.arrived - std::chrono::duration_cast<Clock::duration>(
+                                   std::chrono::duration<double>(after + sourceLatency / 1e6));
+    };
+
+    std::vector<double> latencies;
+    size_t frame = 0;
+    for (const auto& when : pressed) {
+        while (frame < samples.size() && frameTime(frame) < when) ++frame;
+        size_t onset = frame;
+        while (onset < samples.size() && std::fabs(samples[onset]) < threshold) ++onset;
+        if (onset >= samples.size()) {
+            std::printf("press: no sound\n");
+            continue;
+        }
+        const double ms = std::chrono::duration<double, std::milli>(frameTime(onset) - when).count();
+        latencies.push_back(ms);
+        std::printf("press: %.1f ms\n", ms);
+        frame = onset + kRate / 4;
+    }
+    if (latencies.empty()) return 1;
+    std::sort(latencies.begin(), latencies.end());
+    std::printf("median %.1f ms, min %.1f ms, max %.1f ms, %zu of %d presses sounded\n",
+                latencies[latencies.size() / 2], latencies.front(), latencies.back(), latencies.size(),
+                presses);
+    return 0;
+}
