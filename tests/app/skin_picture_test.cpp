@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QString>
+#include <deque>
+#include <vector>
+
+#include "resources/skin/skin_resources.h"
+#include "resources/skin_layout.h"
+
+namespace tonvel::skin {
+namespace {
+
+const QRgb kWhite = qRgb(255, 255, 255);
+
+bool isWhite(const QImage& image, int x, int y) {
+    return (image.pixel(x, y) | 0xff000000u) == kWhite;
+}
+
+QImage piano() {
+    initResources();
+    return QImage(kPianoPicture);
+}
+
+struct Place {
+    const char* name;
+    Rect rect;
+};
+
+std::vector<Place> allPlaces() {
+    std::vector<Place> places = {
+        {"status line", kStatusLine},
+        {"volume track", kVolumeTrack},
+        {"volume hit area", kVolumeHitArea},
+        {"volume pointer", kVolumePointer},
+        {"tempo track", kTempoTrack},
+        {"tempo hit area", kTempoHitArea},
+        {"tempo pointer", kTempoPointer},
+        {"key cover", kKeyCover},
+        {"channel", kChannelLabel},
+        {"instrument", kInstrumentLabel},
+        {"rhythm", kRhythmLabel},
+        {"base note", kBaseNoteLabel},
+    };
+    for (const Rect& r : kWindowButtons) places.push_back({"window button", r});
+    for (const Rect& r : kBankButtons) places.push_back({"bank button", r});
+    for (const Rect& r : kTransportButtons) places.push_back({"transport button", r});
+    for (const Rect& r : kDragStrips) places.push_back({"drag strip", r});
+    for (int i = 0; i < kPianoKeyCount; ++i) {
+        places.push_back({"key", kKeyLower[i]});
+        if (!isBlackKey(i)) places.push_back({"key top", kKeyUpper[i]});
+    }
+    for (int j = 0; j < kDrumPadCount; ++j) places.push_back({"drum pad", drumPad(j)});
+    return places;
+}
+
+double lightness(QRgb c) {
+    return 0.3 * qRed(c) + 0.59 * qGreen(c) + 0.11 * qBlue(c);
+}
+
+TEST(SkinPicture, EveryPictureHasItsSizeAndATwiceAsLargeSibling) {
+    initResources();
+    struct Expected {
+        const char* name;
+        QSize size;
+    };
+    const Expected pictures[] = {
+        {"piano", {kWidth, kHeight}}, {"splash", {400, 250}},    {"volnormal", {14, 11}},
+        {"volover", {14, 11}},        {"intronormal", {11, 14}}, {"introover", {11, 14}},
+        {"butt0", {14, 12}},          {"butt1", {14, 12}},       {"butt2", {14, 12}},
+        {"butt3", {14, 12}},          {"butt4", {14, 12}},       {"butt5", {14, 12}},
+    };
+    for (const Expected& e : pictures) {
+        const QString base = QStringLiteral(":/skin/%1").arg(QLatin1String(e.name));
+        EXPECT_EQ(QImage(base + ".png").size(), e.size) << e.name;
+        EXPECT_EQ(QImage(base + "@2x.png").size(), e.size * 2) << e.name;
+    }
+    EXPECT_EQ(QImage(QString(kWindowButtonPattern).arg(4)).size(), QSize(14, 12));
+}
+
+TEST(SkinPicture, CornersAreCutAndEveryPlaceLiesInside) {
+    const QImage skin = piano();
+    ASSERT_EQ(skin.size(), QSize(kWidth, kHeight));
+    for (const QPoint c : {QPoint(0, 0), QPoint(kWidth - 1, 0), QPoint(0, kHeight - 1),
+                           QPoint(kWidth - 1, kHeight - 1)})
+        EXPECT_TRUE(isWhite(skin, c.x(), c.y())) << c.x() << "," << c.y();
+    for (const Place& place : allPlaces()) {
+        const Rect& r = place.rect;
+        ASSERT_GT(r.width, 0) << place.name;
+        int whites = 0;
+        for (int y = r.top; y < r.bottom(); ++y)
+            for (int x = r.left; x < r.right(); ++x) whites += isWhite(skin, x, y);
+        EXPECT_EQ(whites, 0) << place.name << " at " << r.left << "," << r.top;
+    }
+}
+
+// A white pixel that cannot reach the border through white would punch a hole in the
+// window; and the outline's edge must not fade towards white.
+TEST(SkinPicture, WhiteOnlyOutsideAndTheEdgeIsClearlyDark) {
+    const QImage skin = piano();
+    std::vector<char> reached(kWidth * kHeight, 0);
+    std::deque<QPoint> todo;
+    for (int x = 0; x < kWidth; ++x)
+        todo.insert(todo.end(), {QPoint(x, 0), QPoint(x, kHeight - 1)});
+    for (int y = 0; y < kHeight; ++y)
+        todo.insert(todo.end(), {QPoint(0, y), QPoint(kWidth - 1, y)});
+    while (!todo.empty()) {
+        const QPoint p = todo.front();
+        todo.pop_front();
+        if (p.x() < 0 || p.y() < 0 || p.x() >= kWidth || p.y() >= kHeight) continue;
+        char& seen = reached[p.y() * kWidth + p.x()];
+        if (seen || !isWhite(skin, p.x(), p.y())) continue;
+        seen = 1;
+        todo.insert(todo.end(),
+                    {p + QPoint(1, 0), p - QPoint(1, 0), p + QPoint(0, 1), p - QPoint(0, 1)});
+    }
+    int holes = 0;
+    int paleEdge = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            if (isWhite(skin, x, y)) {
+                holes += !reached[y * kWidth + x];
+                continue;
+            }
+            const bool onEdge =
+                (x > 0 && isWhite(skin, x - 1, y)) || (x + 1 < kWidth && isWhite(skin, x + 1, y)) ||
+                (y > 0 && isWhite(skin, x, y - 1)) || (y + 1 < kHeight && isWhite(skin, x, y + 1));
+            paleEdge += onEdge && lightness(skin.pixel(x, y)) > 128;
+        }
+    EXPECT_EQ(holes, 0);
+    EXPECT_EQ(paleEdge, 0);
+}
+
+TEST(SkinPicture, LargeVersionIsCutAlongTheSameOutline) {
+    const QImage skin = piano();
+    const QImage large(QStringLiteral(":/skin/piano@2x.png"));
+    ASSERT_EQ(large.size(), skin.size() * 2);
+    int mismatches = 0;
+    for (int y = 0; y < large.height(); ++y)
+        for (int x = 0; x < large.width(); ++x)
+            mismatches += isWhite(large, x, y) != isWhite(skin, x / 2, y / 2);
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(SkinPicture, KeysAndLabelsShowWhereTheProgramExpectsThem) {
+    const QImage skin = piano();
+    auto centre = [&](const Rect& r) {
+        return lightness(skin.pixel(r.left + r.width / 2, r.top + r.height / 2));
+    };
+    for (int i = 0; i < kPianoKeyCount; ++i) {
+        if (isBlackKey(i)) {
+            EXPECT_LT(centre(kKeyLower[i]), 80) << "black key " << i;
+        } else {
+            EXPECT_GT(centre(kKeyLower[i]), 190) << "white key " << i;
+            EXPECT_GT(centre(kKeyUpper[i]), 190) << "white key top " << i;
+        }
+    }
+    // Dark red text must stand out: light panels under every text the program writes.
+    for (const Rect& r :
+         {kStatusLine, kChannelLabel, kInstrumentLabel, kRhythmLabel, kBaseNoteLabel,
+          kBankButtons[0], kBankButtons[3], kTransportButtons[0], kTransportButtons[4]})
+        EXPECT_GT(centre(r), 190) << r.left << "," << r.top;
+}
+
+}  // namespace
+}  // namespace tonvel::skin
