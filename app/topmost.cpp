@@ -1,0 +1,25 @@
+#include "app/topmost.h"
+
+#include <QWidget>
+#include <QWindow>
+
+namespace tonvel {
+
+void setTopmost(QWidget* window, bool on) {
+    if (!window) return;
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on) {
+        Qt::WindowFlags flags = window->windowFlags();
+        flags.setFlag(Qt::WindowStaysOnTopHint, on);
+        if (QWindow* handle = window->windowHandle()) {
+            // QWidget::setWindowFlags would hide and recreate the native window, which
+            // flickers and moves the focus; the platform window can change in place.
+            window->overrideWindowFlags(flags);
+            handle->setFlags(flags);
+        } else {
+            window->setWindowFlags(flags);  // nothing on screen yet
+        }
+    }
+    if (!window->isVisible()) window->show();
+}
+
+}  // namespace tonvel

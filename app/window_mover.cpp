@@ -1,0 +1,74 @@
+#include "app/window_mover.h"
+
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QWidget>
+#include <QWindow>
+
+namespace tonvel {
+namespace {
+
+// Grabs the mouse and drags the window by the pointer's travel since the start; removes
+// itself on release of the left button.
+class PointerFollower : public QObject {
+  public:
+    explicit PointerFollower(QWidget* window)
+        : QObject(window),
+          window_(window),
+          startPointer_(QCursor::pos()),
+          startWindow_(window->pos()) {
+        window->installEventFilter(this);
+        window->grabMouse();
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != window_) return false;
+        switch (event->type()) {
+            case QEvent::MouseMove: {
+                const auto* mouse = static_cast<QMouseEvent*>(event);
+                if (!(mouse->buttons() & Qt::LeftButton)) {
+                    finish();  // the release happened where we could not see it
+                    return false;
+                }
+                const QPoint travel = mouse->globalPosition().toPoint() - startPointer_;
+                window_->move(startWindow_ + travel);
+                return true;
+            }
+            case QEvent::MouseButtonRelease:
+                if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return true;
+                finish();
+                return true;
+            case QEvent::Hide:
+                finish();
+                return false;
+            default:
+                return false;
+        }
+    }
+
+  private:
+    void finish() {
+        window_->removeEventFilter(this);
+        window_->releaseMouse();
+        deleteLater();
+    }
+
+    QPointer<QWidget> window_;
+    QPoint startPointer_;
+    QPoint startWindow_;
+};
+
+}  // namespace
+
+void startWindowMove(QWidget* window) {
+    if (!window) return;
+    window = window->window();
+    if (QWindow* handle = window->windowHandle(); handle && handle->startSystemMove()) return;
+    // One drag at a time.
+    if (window->findChild<PointerFollower*>(QString(), Qt::FindDirectChildrenOnly)) return;
+    new PointerFollower(window);
+}
+
+}  // namespace tonvel

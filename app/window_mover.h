@@ -1,0 +1,12 @@
+#pragma once
+
+class QWidget;
+
+namespace tonvel {
+
+// Moves `window` with the mouse until the left button is released, as a press on a
+// title bar would. The window system's own move is used where it offers one; otherwise
+// (no window manager) the window follows the pointer itself.
+void startWindowMove(QWidget* window);
+
+}  // namespace tonvel
