@@ -1,8 +1,12 @@
 #pragma once
 
 // The skin pictures are embedded under ":/skin/". Each has a twice-as-large "@2x"
-// sibling that QPixmap and QIcon pick up on high-density screens when loaded by the
-// plain name; the window shape must be taken from the plain (1x) picture.
+// sibling for high-density screens: QIcon picks it up by itself, QPixmap and QImage do
+// not, so load pictures for drawing with pixmap() below. The window shape must be taken
+// from the plain (1x) picture.
+
+class QPixmap;
+class QString;
 
 namespace tonvel::skin {
 
@@ -17,5 +21,11 @@ inline constexpr char kWindowButtonPattern[] = ":/skin/butt%1.png";
 
 // Registers the embedded pictures; safe to call more than once.
 void initResources();
+
+// The picture at `path` (one of the names above, or a window button) for a screen of the given
+// density: the
+// "@2x" version, marked as such, when the density is above 1 and that version exists.
+// Either way the pixmap covers the same number of logical pixels.
+QPixmap pixmap(const QString& path, double devicePixelRatio);
 
 }  // namespace tonvel::skin

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPixmap>
 #include <QString>
 #include <deque>
 #include <vector>
@@ -76,6 +77,28 @@ TEST(SkinPicture, EveryPictureHasItsSizeAndATwiceAsLargeSibling) {
         EXPECT_EQ(QImage(base + "@2x.png").size(), e.size * 2) << e.name;
     }
     EXPECT_EQ(QImage(QString(kWindowButtonPattern).arg(4)).size(), QSize(14, 12));
+}
+
+TEST(SkinPicture, DenseScreensGetTheLargeVersionAtTheSameLogicalSize) {
+    initResources();
+    struct Case {
+        QString path;
+        double density;
+        QSize pixels;
+        double ratio;
+    };
+    const Case cases[] = {
+        {QString::fromLatin1(kPianoPicture), 1.0, {kWidth, kHeight}, 1.0},
+        {QString::fromLatin1(kPianoPicture), 2.0, {2 * kWidth, 2 * kHeight}, 2.0},
+        {QString::fromLatin1(kPianoPicture), 1.5, {2 * kWidth, 2 * kHeight}, 2.0},
+        {QString(kWindowButtonPattern).arg(5), 2.0, {28, 24}, 2.0},
+        {QStringLiteral(":/skin/none.png"), 2.0, {0, 0}, 1.0},
+    };
+    for (const Case& c : cases) {
+        const QPixmap p = pixmap(c.path, c.density);
+        EXPECT_EQ(p.size(), c.pixels) << c.path.toStdString() << " at " << c.density;
+        EXPECT_EQ(p.devicePixelRatio(), c.ratio) << c.path.toStdString() << " at " << c.density;
+    }
 }
 
 TEST(SkinPicture, CornersAreCutAndEveryPlaceLiesInside) {
