@@ -8,13 +8,16 @@
 #include "app/qt_desktop_shell.h"
 #include "app/qt_dialogs.h"
 #include "app/qt_window_system.h"
+#include "app/window_shape.h"
 #include "midi/backends/platform_midi_system.h"
 #include "resources/default_files.h"
+#include "resources/skin/skin_resources.h"
 #include "shell/frm_piano.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tonvel"));
+    tonvel::skin::initResources();
     const QString executableDirectory = QCoreApplication::applicationDirPath();
     const QString programDirectory = tonvel::chooseProgramDirectory(executableDirectory);
 
@@ -43,6 +46,8 @@ int main(int argc, char** argv) {
     piano.Form_Initialize();
     piano.Form_Load();
     window.refresh();
+    tonvel::applyKeyColourRegion(&window, QImage(QString::fromLatin1(tonvel::skin::kPianoPicture)),
+                                 qRgb(255, 255, 255));
     window.show();
     window.activateWindow();
     return app.exec();

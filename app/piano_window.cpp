@@ -7,6 +7,7 @@
 #include <QToolTip>
 
 #include "app/key_translation.h"
+#include "resources/skin/skin_resources.h"
 #include "resources/skin_layout.h"
 
 namespace tonvel {
@@ -48,7 +49,7 @@ PianoWindow::PianoWindow() {
     setFixedSize(skin::kWidth, skin::kHeight);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
-    skin_.load(QStringLiteral(":/skin/piano.png"));
+    skin_ = skin::pixmap(QString::fromLatin1(skin::kPianoPicture), devicePixelRatioF());
 }
 
 void PianoWindow::attach(frmPiano* piano) {
@@ -115,7 +116,10 @@ void PianoWindow::paintEvent(QPaintEvent*) {
 const QPixmap& PianoWindow::pixmap(const std::string& name) {
     auto found = pictures_.find(name);
     if (found == pictures_.end())
-        found = pictures_.emplace(name, QPixmap(QStringLiteral(":/skin/%1.png").arg(QString::fromStdString(name)))).first;
+        found = pictures_
+                    .emplace(name, skin::pixmap(QStringLiteral(":/skin/%1.png").arg(QString::fromStdString(name)),
+                                                devicePixelRatioF()))
+                    .first;
     return found->second;
 }
 
@@ -156,6 +160,12 @@ void PianoWindow::mousePressEvent(QMouseEvent* event) {
             return;
         }
     }
+    if (piano_->lblOver.rect.contains(at.x(), at.y())) {
+        run([&](frmPiano& p) { p.lblOver_MouseDown(button, shift, at.x(), at.y()); });
+        return;
+    }
+    for (size_t i = 0; i < piano_->Butt.size(); ++i)
+        if (piano_->Butt[i].rect.contains(at.x(), at.y())) return;
     for (size_t i = 0; i < piano_->lbl_Move.size(); ++i) {
         if (piano_->lbl_Move[i].rect.contains(at.x(), at.y())) {
             run([&](frmPiano& p) { p.lbl_Move_MouseDown(static_cast<int>(i), button, shift, 0, 0); });
@@ -184,6 +194,9 @@ void PianoWindow::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     if (event->button() != Qt::LeftButton) return;
+    for (size_t i = 0; i < piano_->Butt.size(); ++i)
+        if (piano_->Butt[i].rect.contains(at.x(), at.y()))
+            return run([&](frmPiano& p) { p.Butt_Click(static_cast<int>(i)); });
     const Label* label = labelAt(at);
     if (label == &piano_->lblInstrument) {
         run([](frmPiano& p) { p.lblInstrument_Click(); });

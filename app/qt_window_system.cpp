@@ -1,25 +1,23 @@
 #include "app/qt_window_system.h"
 
-#include <QWindow>
+#include "app/numlock.h"
+#include "app/topmost.h"
+#include "app/window_mover.h"
 
 namespace tonvel {
 
 void QtWindowSystem::setTopmost(bool on) {
-    if (!window_) return;
-    const QRect geometry = window_->geometry();
-    window_->setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    window_->setGeometry(geometry);
-    window_->show();
+    if (window_) tonvel::setTopmost(window_, on);
 }
 
 void QtWindowSystem::minimise() {
     if (window_) window_->showMinimized();
 }
 
-void QtWindowSystem::turnNumLockOn() {}
+void QtWindowSystem::turnNumLockOn() { tonvel::turnNumLockOn(); }
 
 void QtWindowSystem::formDrag() {
-    if (window_ && window_->windowHandle()) window_->windowHandle()->startSystemMove();
+    if (window_) startWindowMove(window_);
 }
 
 void QtWindowSystem::closeMainWindow() {

@@ -68,7 +68,7 @@ void frmPiano::layoutControls() {
     lblIntrHold = Label{.caption = "0", .visible = false};
     lblOver = Label{.rect = toRect(skin::kKeyCover)};
     lblBeat = Label{.rect = toRect(skin::kRhythmLabel)};
-    const char* transport[] = {"Play", "Fill", "Pause", "Ending", "Stop"};
+    const char* transport[] = {"\u25B6", "Fill", "II", "End", "\u25A0"};
     for (size_t i = 0; i < lblBeatCtrl.size(); ++i)
         lblBeatCtrl[i] = Label{.caption = transport[i], .rect = toRect(skin::kTransportButtons[i])};
     for (size_t i = 0; i < lbl_Move.size(); ++i)
