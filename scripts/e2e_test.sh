@@ -63,8 +63,40 @@ import -window "$window" "$work/held.png" 2>/dev/null
 "$xkey" tap 67 100          # F1
 sleep 0.5
 
+# Choosing sounds from the keyboard: a program step, the Alt + keypad jump, the
+# instrument menu driven by keys, the channel box with a typed number, a base-note step.
+mark() { echo "-- $1" >>"$work/marks.log"; wc -l <"$work/dump.log" >>"$work/marks.log"; }
+"$xkey" tap 114             # Right: program 19
+sleep 0.3
+"$xkey" down 64             # Alt held, keypad 4 then 1: program 41
+"$xkey" tap 83
+"$xkey" tap 87
+"$xkey" up 64
+sleep 0.3
+xdotool key alt+c           # instrument menu, item 24 ("Tango Accordion") by keys
+sleep 0.5
+for _ in $(seq 24); do xdotool key Down; done
+xdotool key Return
+sleep 0.3
+xdotool key alt+n           # channel box
+sleep 0.5
+xdotool key ctrl+a
+xdotool type 57
+xdotool key Return
+sleep 0.3
+xdotool windowfocus "$window" 2>/dev/null
+"$xkey" tap 111             # Up: base note F
+"$xkey" tap 52              # Z plays 55 now
+sleep 0.5
+
 received=$(tr 'A-F' 'a-f' <"$work/dump.log")
 expect() { grep -qi "$1" <<<"$received" || fail "missing $2 ($1)"; }
+expect "c0 13" "program 20 from Right"
+expect "c0 17" "program 24 chosen in the instrument menu"
+expect "c0 03" "program 4 after the first Alt + keypad digit"
+expect "c0 28" "program 41 after Alt + keypad 4, 1"
+expect "c0 38" "program 57 typed into the channel box"
+expect "90 37 7f" "Z at base note F"
 expect "c0 12" "program of bank F1 at start"
 expect "b0 20 00" "bank select before the program"
 expect "90 36 7f" "note-on of Z at base note E"
