@@ -31,7 +31,8 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 cp "$build/tonvel" "$work/"
 "$work/tonvel" >"$work/tonvel.log" 2>&1 &
-pids+=($!)
+program=$!
+pids+=($program)
 for _ in $(seq 100); do
     window=$(xdotool search --name '^Tonvel$' 2>/dev/null | head -n1)
     [[ -n ${window:-} ]] && break
@@ -40,6 +41,7 @@ done
 xdotool windowfocus "$window"
 sleep 1.5
 
+echo "== resident memory after start: $(awk '/VmRSS/ {print $2/1024 " MB"}' /proc/$program/status)"
 echo "== key to sound (Z, $presses presses)"
 "$build/tests/tonvel_key_latency" test_null.monitor 52 "$presses" 0.003
 
