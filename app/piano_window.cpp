@@ -130,6 +130,9 @@ void PianoWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void PianoWindow::keyReleaseEvent(QKeyEvent* event) {
+    // Auto-repeat comes as release and press pairs; the key is still held, so only the
+    // press goes on, as a repeated key-down.
+    if (event->isAutoRepeat()) return;
     const TranslatedKey key = translateKeyEvent(*event);
     if (key.keyCode == 0) return;
     run([&](frmPiano& p) { p.Form_KeyUp(key.keyCode, key.shift); });
