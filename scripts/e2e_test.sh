@@ -104,6 +104,36 @@ expect "80 36 00" "note-off of Z"
 expect "99 24 7f" "drum pad 10 on channel 10"
 expect "89 24 00" "drum pad release"
 
+# A bank stored through its menu survives a restart: right-click F3, choose item 41
+# ("Violin", program 40) with the keys, exit with Ctrl+X, start again and press F3.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove $((X + 38)) $((Y + 115)) click 3
+sleep 0.5
+for _ in $(seq 41); do xdotool key Down; done
+xdotool key Return
+sleep 0.3
+xdotool windowfocus "$window" 2>/dev/null
+xdotool key ctrl+x
+for _ in $(seq 50); do kill -0 "${pids[-1]}" 2>/dev/null || break; sleep 0.1; done
+kill -0 "${pids[-1]}" 2>/dev/null && fail "Ctrl+X did not end the program"
+grep -q "^ 18            19            40            7 " "$work/con_set.dat" ||
+    fail "bank F3 was not saved: $(sed -n 2p "$work/con_set.dat")"
+"$work/tonvel" >>"$work/tonvel.log" 2>&1 &
+pids+=($!)
+window=""
+for _ in $(seq 100); do
+    window=$(xdotool search --name '^Tonvel$' 2>/dev/null | head -n1)
+    [[ -n $window ]] && break
+    sleep 0.1
+done
+[[ -n $window ]] || fail "the window did not appear again"
+xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+sleep 1
+lines=$(wc -l <"$work/dump.log")
+"$xkey" tap 69 100          # F3
+sleep 0.5
+tail -n +$((lines + 1)) "$work/dump.log" | grep -qi "c0 28" || fail "F3 did not recall program 40 after a restart"
+
 # Z's light is orange while it is held.
 pixel=$(convert "$work/held.png" -format '%[pixel:p{102,195}]' info: 2>/dev/null)
 [[ $pixel == "srgb(255,128,0)" ]] || fail "Z is not lit while held: $pixel"

@@ -49,6 +49,10 @@ echo "== unit tests"
 (cd build-ci && ctest --output-on-failure -j"$jobs") 2>&1 | tee build-ci/ctest.log
 count_ctest build-ci/ctest.log
 
+# The window operations that need a real X server, which the offscreen run skips.
+run_check "window tests under Xvfb" xvfb-run -a -s "-screen 0 1024x768x24" \
+    env QT_QPA_PLATFORM=xcb build-ci/tests/tonvel_app_tests --gtest_brief=1
+
 for check in scripts/jack_midi_test.sh scripts/e2e_test.sh; do
     [[ -f $check ]] && run_check "$(basename "$check" .sh)" bash "$check" build-ci
 done

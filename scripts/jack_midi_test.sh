@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Runs the MIDI tests that need a JACK server against a private dummy server.
+# Usage: scripts/jack_midi_test.sh [build-dir]   (default: build)
+set -u
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$root/build}"
+tests="$build/tests/tonvel_midi_tests"
+if [[ ! -x "$tests" ]]; then
+    echo "jack_midi_test: $tests not found; build the target tonvel_midi_tests first" >&2
+    exit 2
+fi
+
+# A server name of our own, so a JACK server someone else runs is neither used nor disturbed.
+export JACK_DEFAULT_SERVER="tonvel-midi-test-$$"
+export JACK_NO_START_SERVER=1
+log="$(mktemp -t tonvel-jackd.XXXXXX)"
+jackd_pid=""
+
+cleanup() {
+    if [[ -n "$jackd_pid" ]]; then
+        kill "$jackd_pid" 2>/dev/null
+        wait "$jackd_pid" 2>/dev/null
+    fi
+    rm -f "$log"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+JACK_NO_AUDIO_RESERVATION=1 jackd --name "$JACK_DEFAULT_SERVER" --no-realtime \
+    -d dummy -r 48000 -p 256 >"$log" 2>&1 &
+jackd_pid=$!
+
+if ! jack_wait --server "$JACK_DEFAULT_SERVER" --wait --timeout 10 >/dev/null 2>&1; then
+    echo "jack_midi_test: the JACK server did not start:" >&2
+    cat "$log" >&2
+    exit 1
+fi
+
+output="$(TONVEL_JACK_TESTS=1 "$tests" --gtest_filter='JackPorts.*' 2>&1)"
+status=$?
+echo "$output" | grep -E '^\[ *(RUN|OK|FAILED|SKIPPED|PASSED|=+) *\]|Failure|Expected|Which is|Value of' 
+
+if [[ $status -ne 0 ]]; then
+    echo "jack_midi_test: FAILED" >&2
+    exit 1
+fi
+if ! grep -q '^\[  PASSED  \] [1-9]' <<<"$output" || grep -q '^\[  SKIPPED \]' <<<"$output"; then
+    echo "jack_midi_test: the JACK tests did not all run" >&2
+    exit 1
+fi
+echo "jack_midi_test: passed"
