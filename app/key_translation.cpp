@@ -40,11 +40,11 @@ constexpr std::array<uint8_t, 256> buildX11Table() {
     t[62] = kVkShift;
     t[63] = 106;  // keypad asterisk
     t[64] = kVkMenu;
-    t[65] = 32;   // space
-    t[66] = 20;   // Caps Lock
+    t[65] = 32;                                                              // space
+    t[66] = 20;                                                              // Caps Lock
     for (int i = 0; i < 10; ++i) t[67 + i] = static_cast<uint8_t>(112 + i);  // F1..F10
-    t[77] = 144;  // Num Lock
-    t[78] = 145;  // Scroll Lock
+    t[77] = 144;                                                             // Num Lock
+    t[78] = 145;                                                             // Scroll Lock
     // Keypad digits, with or without NumLock.
     t[79] = 103;
     t[80] = 104;
@@ -89,22 +89,37 @@ constexpr auto kX11Table = buildX11Table();
 int virtualKeyFromQtKey(int key, bool keypad) {
     if (keypad) {
         switch (key) {
-            case Qt::Key_Insert: return 96;
-            case Qt::Key_End: return 97;
-            case Qt::Key_Down: return 98;
-            case Qt::Key_PageDown: return 99;
-            case Qt::Key_Left: return 100;
-            case Qt::Key_Clear: return 101;
-            case Qt::Key_Right: return 102;
-            case Qt::Key_Home: return 103;
-            case Qt::Key_Up: return 104;
-            case Qt::Key_PageUp: return 105;
-            case Qt::Key_Asterisk: return 106;
-            case Qt::Key_Plus: return 107;
-            case Qt::Key_Minus: return 109;
+            case Qt::Key_Insert:
+                return 96;
+            case Qt::Key_End:
+                return 97;
+            case Qt::Key_Down:
+                return 98;
+            case Qt::Key_PageDown:
+                return 99;
+            case Qt::Key_Left:
+                return 100;
+            case Qt::Key_Clear:
+                return 101;
+            case Qt::Key_Right:
+                return 102;
+            case Qt::Key_Home:
+                return 103;
+            case Qt::Key_Up:
+                return 104;
+            case Qt::Key_PageUp:
+                return 105;
+            case Qt::Key_Asterisk:
+                return 106;
+            case Qt::Key_Plus:
+                return 107;
+            case Qt::Key_Minus:
+                return 109;
             case Qt::Key_Period:
-            case Qt::Key_Delete: return 110;
-            case Qt::Key_Slash: return 111;
+            case Qt::Key_Delete:
+                return 110;
+            case Qt::Key_Slash:
+                return 111;
             default:
                 if (key >= Qt::Key_0 && key <= Qt::Key_9) return 96 + key - Qt::Key_0;
         }
@@ -113,30 +128,50 @@ int virtualKeyFromQtKey(int key, bool keypad) {
     if (key >= Qt::Key_0 && key <= Qt::Key_9) return '0' + key - Qt::Key_0;
     if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return 112 + key - Qt::Key_F1;
     switch (key) {
-        case Qt::Key_Shift: return kVkShift;
-        case Qt::Key_Control: return kVkControl;
-        case Qt::Key_Alt: return kVkMenu;
-        case Qt::Key_Left: return 37;
-        case Qt::Key_Up: return 38;
-        case Qt::Key_Right: return 39;
-        case Qt::Key_Down: return 40;
-        case Qt::Key_Home: return 36;
-        case Qt::Key_End: return 35;
-        case Qt::Key_Comma: return 188;
-        case Qt::Key_Period: return 190;
-        case Qt::Key_Semicolon: return 186;
-        case Qt::Key_Slash: return 191;
-        case Qt::Key_Minus: return 189;
-        case Qt::Key_BracketLeft: return 219;
-        case Qt::Key_Space: return 32;
-        case Qt::Key_Escape: return 27;
-        default: return 0;
+        case Qt::Key_Shift:
+            return kVkShift;
+        case Qt::Key_Control:
+            return kVkControl;
+        case Qt::Key_Alt:
+            return kVkMenu;
+        case Qt::Key_Left:
+            return 37;
+        case Qt::Key_Up:
+            return 38;
+        case Qt::Key_Right:
+            return 39;
+        case Qt::Key_Down:
+            return 40;
+        case Qt::Key_Home:
+            return 36;
+        case Qt::Key_End:
+            return 35;
+        case Qt::Key_Comma:
+            return 188;
+        case Qt::Key_Period:
+            return 190;
+        case Qt::Key_Semicolon:
+            return 186;
+        case Qt::Key_Slash:
+            return 191;
+        case Qt::Key_Minus:
+            return 189;
+        case Qt::Key_BracketLeft:
+            return 219;
+        case Qt::Key_Space:
+            return 32;
+        case Qt::Key_Escape:
+            return 27;
+        default:
+            return 0;
     }
 }
 
 }  // namespace
 
-int virtualKeyFromX11Keycode(uint32_t keycode) { return keycode < kX11Table.size() ? kX11Table[keycode] : 0; }
+int virtualKeyFromX11Keycode(uint32_t keycode) {
+    return keycode < kX11Table.size() ? kX11Table[keycode] : 0;
+}
 
 TranslatedKey translateKeyEvent(const QKeyEvent& event) {
     static const bool positional = QGuiApplication::platformName() == "xcb" ||
@@ -150,7 +185,10 @@ TranslatedKey translateKeyEvent(const QKeyEvent& event) {
     if (mods & Qt::ControlModifier) out.shift |= 2;
     if (mods & Qt::AltModifier) out.shift |= 4;
     // A modifier's own press carries it, and its release arrives with it already off.
-    const int own = out.keyCode == kVkShift ? 1 : out.keyCode == kVkControl ? 2 : out.keyCode == kVkMenu ? 4 : 0;
+    const int own = out.keyCode == kVkShift     ? 1
+                    : out.keyCode == kVkControl ? 2
+                    : out.keyCode == kVkMenu    ? 4
+                                                : 0;
     if (event.type() == QEvent::KeyPress) {
         out.shift |= own;
     } else {

@@ -25,14 +25,20 @@ QRectF pixelsOf(const Rect& twips) {
             twips.height / kTwipsPerPixel};
 }
 
-QRect rectOf(const Rect& r) { return {r.left, r.top, r.width, r.height}; }
+QRect rectOf(const Rect& r) {
+    return {r.left, r.top, r.width, r.height};
+}
 
 int buttonOf(Qt::MouseButton button) {
     switch (button) {
-        case Qt::LeftButton: return 1;
-        case Qt::RightButton: return 2;
-        case Qt::MiddleButton: return 4;
-        default: return 0;
+        case Qt::LeftButton:
+            return 1;
+        case Qt::RightButton:
+            return 2;
+        case Qt::MiddleButton:
+            return 4;
+        default:
+            return 0;
     }
 }
 
@@ -54,7 +60,8 @@ PianoWindow::PianoWindow() {
 
 void PianoWindow::attach(frmPiano* piano) {
     piano_ = piano;
-    timers_.push_back(std::make_unique<TimerBinding>(piano->tmrCap, [this] { run([](frmPiano& p) { p.tmrCap_Timer(); }); }));
+    timers_.push_back(std::make_unique<TimerBinding>(
+        piano->tmrCap, [this] { run([](frmPiano& p) { p.tmrCap_Timer(); }); }));
 }
 
 void PianoWindow::refresh() {
@@ -62,14 +69,16 @@ void PianoWindow::refresh() {
     update();
 }
 
-void PianoWindow::drawLabel(QPainter& painter, const Label& label, Qt::Alignment alignment, bool bold) const {
+void PianoWindow::drawLabel(QPainter& painter, const Label& label, Qt::Alignment alignment,
+                            bool bold) const {
     if (!label.visible || label.caption.empty()) return;
     QFont font = painter.font();
     font.setPixelSize(11);
     font.setBold(bold);
     painter.setFont(font);
     painter.setPen(colourOf(label.foreColor));
-    painter.drawText(rectOf(label.rect), alignment | Qt::AlignVCenter, QString::fromStdString(label.caption));
+    painter.drawText(rectOf(label.rect), alignment | Qt::AlignVCenter,
+                     QString::fromStdString(label.caption));
 }
 
 void PianoWindow::paintEvent(QPaintEvent*) {
@@ -97,8 +106,9 @@ void PianoWindow::paintEvent(QPaintEvent*) {
         painter.drawEllipse(pixelsOf(pad.rect).adjusted(0.5, 0.5, -0.5, -0.5));
     }
 
-    for (const Picture* picture : {&piano_->Butt[0], &piano_->Butt[1], &piano_->Butt[2], &piano_->Butt[3],
-                                   &piano_->Butt[4], &piano_->Butt[5], &piano_->VolPtr, &piano_->IntPtr}) {
+    for (const Picture* picture :
+         {&piano_->Butt[0], &piano_->Butt[1], &piano_->Butt[2], &piano_->Butt[3], &piano_->Butt[4],
+          &piano_->Butt[5], &piano_->VolPtr, &piano_->IntPtr}) {
         if (picture->picture.empty()) continue;
         painter.drawPixmap(rectOf(picture->rect), pixmap(picture->picture));
     }
@@ -110,15 +120,18 @@ void PianoWindow::paintEvent(QPaintEvent*) {
     drawLabel(painter, piano_->lblBaseKey, Qt::AlignHCenter, true);
     for (const auto& bank : piano_->lblBank) drawLabel(painter, bank, Qt::AlignHCenter, true);
     drawLabel(painter, piano_->lblBeat, Qt::AlignLeft, true);
-    for (const auto& button : piano_->lblBeatCtrl) drawLabel(painter, button, Qt::AlignHCenter, false);
+    for (const auto& button : piano_->lblBeatCtrl)
+        drawLabel(painter, button, Qt::AlignHCenter, false);
 }
 
 const QPixmap& PianoWindow::pixmap(const std::string& name) {
     auto found = pictures_.find(name);
     if (found == pictures_.end())
         found = pictures_
-                    .emplace(name, skin::pixmap(QStringLiteral(":/skin/%1.png").arg(QString::fromStdString(name)),
-                                                devicePixelRatioF()))
+                    .emplace(name,
+                             skin::pixmap(
+                                 QStringLiteral(":/skin/%1.png").arg(QString::fromStdString(name)),
+                                 devicePixelRatioF()))
                     .first;
     return found->second;
 }
@@ -140,9 +153,9 @@ void PianoWindow::keyReleaseEvent(QKeyEvent* event) {
 
 const Label* PianoWindow::labelAt(const QPoint& at) const {
     if (!piano_) return nullptr;
-    const Label* labels[] = {&piano_->lblInstrument, &piano_->ChNum, &piano_->lblBaseKey,
-                             &piano_->lblBank[0], &piano_->lblBank[1], &piano_->lblBank[2],
-                             &piano_->lblBank[3], &piano_->lblVolume, &piano_->lblIntro};
+    const Label* labels[] = {&piano_->lblInstrument, &piano_->ChNum,      &piano_->lblBaseKey,
+                             &piano_->lblBank[0],    &piano_->lblBank[1], &piano_->lblBank[2],
+                             &piano_->lblBank[3],    &piano_->lblVolume,  &piano_->lblIntro};
     for (const Label* label : labels)
         if (label->visible && label->rect.contains(at.x(), at.y())) return label;
     return nullptr;
@@ -159,7 +172,9 @@ void PianoWindow::mousePressEvent(QMouseEvent* event) {
             pressedBank_ = static_cast<int>(i);
             const float x = static_cast<float>((at.x() - r.left) * kTwipsPerPixel);
             const float y = static_cast<float>((at.y() - r.top) * kTwipsPerPixel);
-            run([&](frmPiano& p) { p.lblBank_MouseDown(static_cast<int>(i), button, shift, x, y); });
+            run([&](frmPiano& p) {
+                p.lblBank_MouseDown(static_cast<int>(i), button, shift, x, y);
+            });
             return;
         }
     }
@@ -171,7 +186,9 @@ void PianoWindow::mousePressEvent(QMouseEvent* event) {
         if (piano_->Butt[i].rect.contains(at.x(), at.y())) return;
     for (size_t i = 0; i < piano_->lbl_Move.size(); ++i) {
         if (piano_->lbl_Move[i].rect.contains(at.x(), at.y())) {
-            run([&](frmPiano& p) { p.lbl_Move_MouseDown(static_cast<int>(i), button, shift, 0, 0); });
+            run([&](frmPiano& p) {
+                p.lbl_Move_MouseDown(static_cast<int>(i), button, shift, 0, 0);
+            });
             return;
         }
     }
@@ -181,9 +198,12 @@ void PianoWindow::mousePressEvent(QMouseEvent* event) {
 
 bool PianoWindow::isControlAt(const QPoint& at) const {
     const auto inside = [&](const Rect& r) { return r.contains(at.x(), at.y()); };
-    for (const auto& b : piano_->Butt) if (inside(b.rect)) return true;
-    for (const auto& d : piano_->lblDrums) if (inside(d.rect)) return true;
-    for (const auto& c : piano_->lblBeatCtrl) if (inside(c.rect)) return true;
+    for (const auto& b : piano_->Butt)
+        if (inside(b.rect)) return true;
+    for (const auto& d : piano_->lblDrums)
+        if (inside(d.rect)) return true;
+    for (const auto& c : piano_->lblBeatCtrl)
+        if (inside(c.rect)) return true;
     return inside(piano_->lblOver.rect) || inside(piano_->lblBeat.rect);
 }
 
@@ -215,18 +235,22 @@ void PianoWindow::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const auto inside = [&](const Rect& r) { return r.contains(at.x(), at.y()); };
     for (size_t i = 0; i < piano_->Butt.size(); ++i)
-        if (inside(piano_->Butt[i].rect)) return run([&](frmPiano& p) { p.Butt_MouseMove(static_cast<int>(i)); });
+        if (inside(piano_->Butt[i].rect))
+            return run([&](frmPiano& p) { p.Butt_MouseMove(static_cast<int>(i)); });
     for (size_t i = 0; i < piano_->lblBank.size(); ++i)
-        if (inside(piano_->lblBank[i].rect)) return run([&](frmPiano& p) { p.lblBank_MouseMove(static_cast<int>(i)); });
+        if (inside(piano_->lblBank[i].rect))
+            return run([&](frmPiano& p) { p.lblBank_MouseMove(static_cast<int>(i)); });
     for (size_t i = 0; i < piano_->lblDrums.size(); ++i)
-        if (inside(piano_->lblDrums[i].rect)) return run([&](frmPiano& p) { p.lblDrums_MouseMove(static_cast<int>(i)); });
+        if (inside(piano_->lblDrums[i].rect))
+            return run([&](frmPiano& p) { p.lblDrums_MouseMove(static_cast<int>(i)); });
     for (size_t i = 0; i < piano_->lblBeatCtrl.size(); ++i)
         if (inside(piano_->lblBeatCtrl[i].rect))
             return run([&](frmPiano& p) { p.lblBeatCtrl_MouseMove(static_cast<int>(i)); });
     if (inside(piano_->ChNum.rect)) return run([](frmPiano& p) { p.ChNum_MouseMove(); });
     if (inside(piano_->lblBaseKey.rect)) return run([](frmPiano& p) { p.lblBaseKey_MouseMove(); });
     if (inside(piano_->lblBeat.rect)) return run([](frmPiano& p) { p.lblBeat_MouseMove(); });
-    if (inside(piano_->lblInstrument.rect)) return run([](frmPiano& p) { p.lblInstrument_MouseMove(); });
+    if (inside(piano_->lblInstrument.rect))
+        return run([](frmPiano& p) { p.lblInstrument_MouseMove(); });
     if (inside(piano_->lblOver.rect)) return run([](frmPiano& p) { p.lblOver_MouseMove(); });
     for (const auto& strip : piano_->lbl_Move)
         if (inside(strip.rect)) return;

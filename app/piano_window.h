@@ -14,13 +14,13 @@ namespace tonvel {
 // Draws the main window's controls and forwards its events to the window's handlers.
 class PianoWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     PianoWindow();
     void attach(frmPiano* piano);
     // Redraws and brings the timers in line with the models, after every handler.
     void refresh();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -31,7 +31,7 @@ protected:
     bool event(QEvent* event) override;
     bool focusNextPrevChild(bool) override { return false; }
 
-private:
+  private:
     template <typename Handler>
     void run(Handler handler) {
         if (!piano_) return;

@@ -24,7 +24,8 @@ QString chooseProgramDirectory(const QString& executableDirectory) {
 QString chooseHelpDirectory(const QString& executableDirectory) {
     const QString beside = executableDirectory + QStringLiteral("/help");
     if (QFileInfo::exists(beside + QStringLiteral("/manual.htm"))) return beside;
-    const QString shared = QDir::cleanPath(executableDirectory + QStringLiteral("/../share/tonvel/help"));
+    const QString shared =
+        QDir::cleanPath(executableDirectory + QStringLiteral("/../share/tonvel/help"));
     if (QFileInfo::exists(shared + QStringLiteral("/manual.htm"))) return shared;
     return beside;
 }

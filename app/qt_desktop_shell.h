@@ -5,7 +5,7 @@
 namespace tonvel {
 
 class QtDesktopShell : public DesktopShell {
-public:
+  public:
     bool openDocument(const std::string& path) override;
     bool openUrl(const std::string& url) override;
 };

@@ -11,21 +11,27 @@ namespace {
 
 QMessageBox::Icon toQt(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Critical: return QMessageBox::Critical;
-        case MessageIcon::Warning: return QMessageBox::Warning;
-        case MessageIcon::Question: return QMessageBox::Question;
-        case MessageIcon::Information: return QMessageBox::Information;
-        case MessageIcon::None: break;
+        case MessageIcon::Critical:
+            return QMessageBox::Critical;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
 
 // Keeps a menu that is for the left button only from acting on the right one.
 class LeftButtonOnly : public QObject {
-public:
+  public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if ((event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseButtonPress) &&
+        if ((event->type() == QEvent::MouseButtonRelease ||
+             event->type() == QEvent::MouseButtonPress) &&
             static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
             return true;
         return QObject::eventFilter(watched, event);
@@ -51,7 +57,8 @@ void fillMenu(QMenu& target, const MenuItem& source, bool eitherButton, QObject*
         action->setEnabled(item.enabled);
         action->setCheckable(item.checked);
         action->setChecked(item.checked);
-        action->setData(QStringList{QString::fromStdString(item.name), QString::number(item.index)});
+        action->setData(
+            QStringList{QString::fromStdString(item.name), QString::number(item.index)});
     }
 }
 
@@ -66,16 +73,18 @@ QString displayText(const std::string& text) {
 
 MessageAnswer QtDialogs::messageBox(const std::string& text, MessageIcon icon,
                                     MessageButtons buttons, const std::string& title) {
-    QMessageBox box(toQt(icon), QString::fromStdString(title.empty() ? kProgramTitle : title),
-                    displayText(text),
-                    buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                    mainWindow_ && mainWindow_->isVisible() ? mainWindow_.data() : nullptr);
+    QMessageBox box(
+        toQt(icon), QString::fromStdString(title.empty() ? kProgramTitle : title),
+        displayText(text),
+        buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+        mainWindow_ && mainWindow_->isVisible() ? mainWindow_.data() : nullptr);
     const int result = box.exec();
     if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
     return result == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
-std::optional<MenuChoice> QtDialogs::popupMenu(const MenuItem& menu, int x, int y, bool eitherButton) {
+std::optional<MenuChoice> QtDialogs::popupMenu(const MenuItem& menu, int x, int y,
+                                               bool eitherButton) {
     QMenu popup(mainWindow_);
     LeftButtonOnly filter;
     fillMenu(popup, menu, eitherButton, &filter);

@@ -8,7 +8,7 @@
 namespace tonvel {
 
 class QtDialogs : public Dialogs {
-public:
+  public:
     // Menus are placed relative to `mainWindow`'s client area.
     explicit QtDialogs(QWidget* mainWindow) : mainWindow_(mainWindow) {}
 
@@ -19,7 +19,7 @@ public:
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
                                         const std::string& defaultAnswer, int x, int y) override;
 
-private:
+  private:
     QPointer<QWidget> mainWindow_;
 };
 

@@ -14,7 +14,9 @@ void QtWindowSystem::minimise() {
     if (window_) window_->showMinimized();
 }
 
-void QtWindowSystem::turnNumLockOn() { tonvel::turnNumLockOn(); }
+void QtWindowSystem::turnNumLockOn() {
+    tonvel::turnNumLockOn();
+}
 
 void QtWindowSystem::formDrag() {
     if (window_) startWindowMove(window_);

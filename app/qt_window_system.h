@@ -8,7 +8,7 @@
 namespace tonvel {
 
 class QtWindowSystem : public WindowSystem {
-public:
+  public:
     explicit QtWindowSystem(QWidget* window) : window_(window) {}
 
     void setTopmost(bool on) override;
@@ -18,7 +18,7 @@ public:
     void closeMainWindow() override;
     ScreenPoint mainWindowPosition() override;
 
-private:
+  private:
     QPointer<QWidget> window_;
 };
 

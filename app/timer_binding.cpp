@@ -11,7 +11,8 @@ TimerBinding::TimerBinding(Timer& model, std::function<void()> tick) : model_(mo
 
 void TimerBinding::sync() {
     if (model_.enabled && model_.interval > 0) {
-        if (!clock_.isActive() || clock_.interval() != model_.interval) clock_.start(model_.interval);
+        if (!clock_.isActive() || clock_.interval() != model_.interval)
+            clock_.start(model_.interval);
     } else {
         clock_.stop();
     }

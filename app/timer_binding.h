@@ -9,12 +9,12 @@ namespace tonvel {
 
 // Runs a timer model: ticks its handler while the model is enabled.
 class TimerBinding {
-public:
+  public:
     TimerBinding(Timer& model, std::function<void()> tick);
     // Starts or stops the clock to match the model.
     void sync();
 
-private:
+  private:
     Timer& model_;
     QTimer clock_;
 };

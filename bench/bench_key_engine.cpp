@@ -11,7 +11,7 @@
 namespace {
 
 class NullMidi : public tonvel::MidiSystem {
-public:
+  public:
     std::vector<std::string> outputNames() override { return {}; }
     bool open(int) override { return true; }
     void close() override {}
@@ -27,8 +27,8 @@ struct Window {
     Window() : dir(std::filesystem::temp_directory_path() / "tonvel-bench-keys") {
         std::filesystem::create_directories(dir);
         tonvel::extractDefaultFile(tonvel::kResourceNames, (dir / "ins.ins").string());
-        piano = std::make_unique<tonvel::frmPiano>(tonvel::FrmPianoServices{midi, dialogs, window, shell},
-                                                   dir.string());
+        piano = std::make_unique<tonvel::frmPiano>(
+            tonvel::FrmPianoServices{midi, dialogs, window, shell}, dir.string());
         piano->Form_Initialize();
         piano->Form_Load();
     }

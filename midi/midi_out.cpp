@@ -3,15 +3,17 @@
 namespace tonvel {
 
 namespace {
-bool isDataByte(int v) { return v >= 0 && v <= 0x7F; }
+bool isDataByte(int v) {
+    return v >= 0 && v <= 0x7F;
+}
 }  // namespace
 
 void MidiOut::buildDeviceMenu(std::vector<MenuItem>& mnuDevice) {
     const auto names = system_.outputNames();
     mnuDevice.assign(1, MenuItem{.name = "mnuDevice", .index = 0, .caption = "Midi Mapper"});
     for (size_t i = 0; i < names.size(); ++i) {
-        mnuDevice.push_back(MenuItem{
-            .name = "mnuDevice", .index = static_cast<int>(i + 1), .caption = names[i]});
+        mnuDevice.push_back(
+            MenuItem{.name = "mnuDevice", .index = static_cast<int>(i + 1), .caption = names[i]});
     }
 }
 
@@ -30,7 +32,9 @@ void MidiOut::openMidiOut(std::vector<MenuItem>& mnuDevice) {
     midiReady = opened;
 }
 
-void MidiOut::closeMidiOut() { system_.close(); }
+void MidiOut::closeMidiOut() {
+    system_.close();
+}
 
 bool MidiOut::send(int status, int channel, int data1, int data2) {
     if (channel < 0 || channel > 15 || !isDataByte(data1) || !isDataByte(data2)) return false;
@@ -44,7 +48,9 @@ bool MidiOut::noteOn(int channel, int note, int velocity) {
     return send(0x90, channel, note, velocity);
 }
 
-bool MidiOut::noteOff(int channel, int note) { return send(0x80, channel, note, 0); }
+bool MidiOut::noteOff(int channel, int note) {
+    return send(0x80, channel, note, 0);
+}
 
 bool MidiOut::selectProgram(int channel, int program) {
     if (channel < 0 || channel > 15 || !isDataByte(program)) return false;

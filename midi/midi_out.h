@@ -11,7 +11,7 @@ namespace tonvel {
 
 // The program's single connection to a MIDI output, and the only way messages leave.
 class MidiOut {
-public:
+  public:
     MidiOut(MidiSystem& system, Dialogs& dialogs) : system_(system), dialogs_(dialogs) {}
 
     int32_t midiDeviceId = 0;  // device-menu index: 0 built-in synth, k port k-1
@@ -27,7 +27,7 @@ public:
     bool noteOff(int channel, int note);
     bool selectProgram(int channel, int program);
 
-private:
+  private:
     bool send(int status, int channel, int data1, int data2);
 
     MidiSystem& system_;

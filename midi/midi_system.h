@@ -10,7 +10,7 @@ namespace tonvel {
 // MIDI ports. Device number -1 is the built-in synthesizer; 0..N-1 are the ports
 // in the order outputNames() gives them.
 class MidiSystem {
-public:
+  public:
     virtual ~MidiSystem() = default;
 
     virtual std::vector<std::string> outputNames() = 0;

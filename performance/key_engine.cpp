@@ -9,9 +9,9 @@ constexpr int kNoteOffset = 50;
 }  // namespace
 
 void frmPiano::KeyboardChanged() {
-    state.pianoKeyCodes = {90, 83, 88, 68,  67,  86, 71, 66, 72, 78, 74, 77,
-                           188, 76, 190, 186, 191, 81, 50, 87, 51, 69, 52, 82,
-                           84, 54, 89, 55,  85,  73, 57, 79, 48, 80, 189, 219};
+    state.pianoKeyCodes = {90,  83, 88,  68,  67,  86, 71, 66, 72, 78, 74,  77,
+                           188, 76, 190, 186, 191, 81, 50, 87, 51, 69, 52,  82,
+                           84,  54, 89,  55,  85,  73, 57, 79, 48, 80, 189, 219};
     state.drumKeyCodes = {111, 106, 109, 103, 104, 105, 100, 101, 102, 97, 98, 99};
     const std::array<int16_t, 12> notes = {49, 57, 51, 45, 47, 48, 46, 42, 44, 37, 36, 40};
     for (size_t j = 0; j < notes.size(); ++j) state.drumPadNotes[j] = notes[j];
@@ -30,7 +30,8 @@ void frmPiano::CheckKeys() {
             if (midiOut.noteOn(0, note, state.noteVelocity)) state.soundingNote[k] = note;
         } else {
             const int started = state.soundingNote[k];
-            midiOut.noteOff(0, started >= 0 ? started : static_cast<int>(i) + state.baseKey + kNoteOffset);
+            midiOut.noteOff(
+                0, started >= 0 ? started : static_cast<int>(i) + state.baseKey + kNoteOffset);
             state.soundingNote[k] = -1;
         }
     }

@@ -153,7 +153,8 @@ void frmPiano::Form_KeyUp(int keyCode, int shift) {
         tmrCap.enabled = true;
         lblCH.tag = "0";
     }
-    if (keyCode >= kF1 && keyCode <= kF4) lblBank[static_cast<size_t>(keyCode - kF1)].foreColor = kLabelNormal;
+    if (keyCode >= kF1 && keyCode <= kF4)
+        lblBank[static_cast<size_t>(keyCode - kF1)].foreColor = kLabelNormal;
     lblInstrument.foreColor = kLabelNormal;
     ChNum.foreColor = kLabelNormal;
     lblBaseKey.foreColor = kLabelNormal;

@@ -8,7 +8,7 @@ namespace tonvel {
 namespace {
 
 class LineReader {
-public:
+  public:
     explicit LineReader(std::string_view text) : text_(text) {}
 
     // At the end of the text the previous line is kept, as the names after a short
@@ -25,7 +25,7 @@ public:
         return line_;
     }
 
-private:
+  private:
     std::string_view text_;
     size_t pos_ = 0;
     std::string line_;

@@ -28,9 +28,11 @@ std::optional<int16_t> parseChannelAnswer(const std::string& text) {
     if (*first == '+') ++first;
     double value = 0;
     const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::fixed);
-    if (first == last || ec != std::errc() || ptr != last || !std::isfinite(value)) return std::nullopt;
+    if (first == last || ec != std::errc() || ptr != last || !std::isfinite(value))
+        return std::nullopt;
     const double rounded = std::nearbyint(value);  // the default rounding mode is half to even
-    if (rounded < std::numeric_limits<int16_t>::min() || rounded > std::numeric_limits<int16_t>::max())
+    if (rounded < std::numeric_limits<int16_t>::min() ||
+        rounded > std::numeric_limits<int16_t>::max())
         return std::nullopt;
     return static_cast<int16_t>(rounded);
 }

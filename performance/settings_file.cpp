@@ -26,7 +26,8 @@ void writeLine(std::string& out, const std::vector<std::optional<long>>& fields)
     std::string line;
     for (size_t i = 0; i < fields.size(); ++i) {
         if (fields[i]) line += numberText(*fields[i]);
-        if (i + 1 < fields.size()) line.append((line.size() / kZone + 1) * kZone - line.size(), ' ');
+        if (i + 1 < fields.size())
+            line.append((line.size() / kZone + 1) * kZone - line.size(), ' ');
     }
     out += line;
     out += "\r\n";
@@ -34,7 +35,7 @@ void writeLine(std::string& out, const std::vector<std::optional<long>>& fields)
 
 // Splits the text into fields: blanks and line ends separate, a comma ends a field.
 class FieldReader {
-public:
+  public:
     explicit FieldReader(std::string_view text) : text_(text) {}
 
     std::optional<std::string_view> next() {
@@ -51,7 +52,7 @@ public:
         return field;
     }
 
-private:
+  private:
     static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
     std::string_view text_;
     size_t pos_ = 0;
@@ -81,7 +82,8 @@ std::string formatSettings(const Settings& s) {
     writeLine(out, {s.midiDeviceId, s.showKeyLabels, s.stayOnTop});
     writeLine(out, {s.bankPrograms[0], s.bankPrograms[1], s.bankPrograms[2], s.bankPrograms[3]});
     std::vector<std::optional<long>> pads;
-    for (const auto& note : s.drumPadNotes) pads.push_back(note ? std::optional<long>(*note) : std::nullopt);
+    for (const auto& note : s.drumPadNotes)
+        pads.push_back(note ? std::optional<long>(*note) : std::nullopt);
     writeLine(out, pads);
     return out;
 }
@@ -93,16 +95,22 @@ std::vector<std::string> parseSettings(std::string_view text, Settings& settings
     operations[0] = {
         {std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
          [](Settings& s, size_t, long v) { s.midiDeviceId = static_cast<int32_t>(v); }, 0},
-        {kShortMin, kShortMax, [](Settings& s, size_t, long v) { s.showKeyLabels = static_cast<int16_t>(v); }, 0},
-        {kShortMin, kShortMax, [](Settings& s, size_t, long v) { s.stayOnTop = static_cast<int16_t>(v); }, 0},
+        {kShortMin, kShortMax,
+         [](Settings& s, size_t, long v) { s.showKeyLabels = static_cast<int16_t>(v); }, 0},
+        {kShortMin, kShortMax,
+         [](Settings& s, size_t, long v) { s.stayOnTop = static_cast<int16_t>(v); }, 0},
     };
     // Programs and notes travel as MIDI data bytes.
     for (size_t i = 0; i < 4; ++i)
         operations[1].push_back(
-            {0, 127, [](Settings& s, size_t k, long v) { s.bankPrograms[k] = static_cast<int16_t>(v); }, i});
+            {0, 127,
+             [](Settings& s, size_t k, long v) { s.bankPrograms[k] = static_cast<int16_t>(v); },
+             i});
     for (size_t i = 0; i < 12; ++i)
         operations[2].push_back(
-            {0, 127, [](Settings& s, size_t k, long v) { s.drumPadNotes[k] = static_cast<int16_t>(v); }, i});
+            {0, 127,
+             [](Settings& s, size_t k, long v) { s.drumPadNotes[k] = static_cast<int16_t>(v); },
+             i});
 
     FieldReader reader(text);
     std::vector<std::string> failures;

@@ -39,8 +39,8 @@ void frmPiano::lblBank_MouseDown(int index, int button, int, float, float y) {
             checked && *checked >= 0 && static_cast<size_t>(*checked) < mnuPiano.size())
             mnuPiano[static_cast<size_t>(*checked)].checked = true;
         // The twip offset is used as a pixel offset, as it always has been.
-        const auto choice = services_.dialogs.popupMenu(instrumentMenu(), bank.rect.left + bank.rect.width,
-                                                        static_cast<int>(y), true);
+        const auto choice = services_.dialogs.popupMenu(
+            instrumentMenu(), bank.rect.left + bank.rect.width, static_cast<int>(y), true);
         if (choice) menuChosen(*choice);
         mnuMain[0].tag.clear();
         bank.foreColor = kLabelNormal;

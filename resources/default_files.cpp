@@ -174,7 +174,8 @@ constexpr char kNames[] =
 constexpr char kSettings[] =
     " 0             1             0 \r\n"
     " 18            19            10            7 \r\n"
-    " 49            56            51            45            47            48            46            42            44            37            36            40 \r\n";
+    " 49            56            51            45            47            48            46       "
+    "     42            44            37            36            40 \r\n";
 constexpr char kLicence[] =
     "Tonvel 1.0\r\n"
     "\r\n"

@@ -7,8 +7,8 @@
 namespace tonvel {
 
 // Colour values are 0x00BBGGRR.
-inline constexpr uint32_t kLabelNormal = 128;      // dark red
-inline constexpr uint32_t kLabelHighlight = 255;   // bright red
+inline constexpr uint32_t kLabelNormal = 128;     // dark red
+inline constexpr uint32_t kLabelHighlight = 255;  // bright red
 
 struct Rect {
     int left = 0;

@@ -20,23 +20,35 @@ struct KeyLight {
 // Lights of the 36 piano keys, in twips. A white key's face is L-shaped, so it has a
 // wide lower light and a narrow upper one between the black keys.
 constexpr std::array<KeyLight, 36> kKeyLights = {{
-    {1425, 1425, 135, 675}, {1575, 0, 0, 0}, {1665, 1740, 60, 645}, {1815, 0, 0, 0},
-    {1905, 1980, 135, 675}, {2145, 2145, 135, 675}, {2295, 0, 0, 0}, {2385, 2460, 60, 645},
-    {2535, 0, 0, 0},        {2625, 2700, 60, 645},  {2775, 0, 0, 0}, {2865, 2940, 135, 675},
+    {1425, 1425, 135, 675}, {1575, 0, 0, 0},        {1665, 1740, 60, 645}, {1815, 0, 0, 0},
+    {1905, 1980, 135, 675}, {2145, 2145, 135, 675}, {2295, 0, 0, 0},       {2385, 2460, 60, 645},
+    {2535, 0, 0, 0},        {2625, 2700, 60, 645},  {2775, 0, 0, 0},       {2865, 2940, 135, 675},
     {3105, 3105, 135, 675}, {3255, 0, 0, 0},        {3345, 3420, 60, 675}, {3495, 0, 0, 0},
-    {3585, 3660, 135, 675}, {3825, 3825, 135, 675}, {3975, 0, 0, 0}, {4065, 4140, 60, 645},
-    {4215, 0, 0, 0},        {4305, 4380, 60, 645},  {4455, 0, 0, 0}, {4545, 4620, 135, 675},
+    {3585, 3660, 135, 675}, {3825, 3825, 135, 675}, {3975, 0, 0, 0},       {4065, 4140, 60, 645},
+    {4215, 0, 0, 0},        {4305, 4380, 60, 645},  {4455, 0, 0, 0},       {4545, 4620, 135, 675},
     {4785, 4785, 135, 675}, {4935, 0, 0, 0},        {5025, 5100, 60, 645}, {5175, 0, 0, 0},
-    {5265, 5340, 135, 675}, {5505, 5505, 135, 675}, {5655, 0, 0, 0}, {5745, 5820, 60, 645},
-    {5895, 0, 0, 0},        {5985, 6060, 60, 645},  {6135, 0, 0, 0}, {6225, 6300, 135, 675},
+    {5265, 5340, 135, 675}, {5505, 5505, 135, 675}, {5655, 0, 0, 0},       {5745, 5820, 60, 645},
+    {5895, 0, 0, 0},        {5985, 6060, 60, 645},  {6135, 0, 0, 0},       {6225, 6300, 135, 675},
 }};
 
 constexpr std::array<std::array<int, 2>, 12> kPadPlaces = {{
-    {4275, 1350}, {4440, 1350}, {4605, 1350}, {4275, 1500}, {4440, 1500}, {4605, 1500},
-    {4275, 1650}, {4440, 1650}, {4605, 1650}, {4275, 1800}, {4440, 1800}, {4605, 1800},
+    {4275, 1350},
+    {4440, 1350},
+    {4605, 1350},
+    {4275, 1500},
+    {4440, 1500},
+    {4605, 1500},
+    {4275, 1650},
+    {4440, 1650},
+    {4605, 1650},
+    {4275, 1800},
+    {4440, 1800},
+    {4605, 1800},
 }};
 
-Rect toRect(const skin::Rect& box) { return {box.left, box.top, box.width, box.height}; }
+Rect toRect(const skin::Rect& box) {
+    return {box.left, box.top, box.width, box.height};
+}
 
 }  // namespace
 
@@ -53,14 +65,16 @@ frmPiano::frmPiano(FrmPianoServices services, std::string programDirectory)
 void frmPiano::layoutControls() {
     PCap = Label{.caption = ":: Tonvel 1.0 ::", .rect = toRect(skin::kStatusLine)};
     PCap.foreColor = 0x0000C0;
-    lblInstrument = Label{.caption = "Acoustic String Ensemble 1", .toolTip = "Alt + C",
+    lblInstrument = Label{.caption = "Acoustic String Ensemble 1",
+                          .toolTip = "Alt + C",
                           .rect = toRect(skin::kInstrumentLabel)};
     ChNum = Label{.caption = "128", .toolTip = "Alt + N", .rect = toRect(skin::kChannelLabel)};
     lblBaseKey = Label{.caption = "C", .toolTip = "Ctrl + B", .rect = toRect(skin::kBaseNoteLabel)};
     lblCH = Label{.caption = "0", .visible = false};
     for (size_t i = 0; i < lblBank.size(); ++i) {
         const std::string key = "F" + std::to_string(i + 1);
-        lblBank[i] = Label{.caption = key, .toolTip = key + ", Ctrl + " + key,
+        lblBank[i] = Label{.caption = key,
+                           .toolTip = key + ", Ctrl + " + key,
                            .rect = toRect(skin::kBankButtons[i])};
     }
     lblVolume = Label{.toolTip = "Volume : 100%", .rect = toRect(skin::kVolumeHitArea)};
@@ -73,7 +87,8 @@ void frmPiano::layoutControls() {
         lblBeatCtrl[i] = Label{.caption = transport[i], .rect = toRect(skin::kTransportButtons[i])};
     for (size_t i = 0; i < lbl_Move.size(); ++i)
         lbl_Move[i] = Label{.toolTip = " Drag to Move Piano", .rect = toRect(skin::kDragStrips[i])};
-    const char* buttonTips[] = {" Alt + M ", " Alt + S ", " Alt + H ", " Ctrl + M ", " Ctrl + T ", " Ctrl + X "};
+    const char* buttonTips[] = {" Alt + M ",  " Alt + S ",  " Alt + H ",
+                                " Ctrl + M ", " Ctrl + T ", " Ctrl + X "};
     for (size_t i = 0; i < Butt.size(); ++i) {
         Butt[i] = Picture{.toolTip = buttonTips[i], .rect = toRect(skin::kWindowButtons[i])};
         imgBut[i] = Picture{.picture = "butt" + std::to_string(i)};
@@ -89,8 +104,10 @@ void frmPiano::layoutControls() {
         const auto& light = kKeyLights[i];
         const bool white = light.upperLeft != 0;
         shpKeys[i] = Shape{.fillColor = kKeyLightFill, .borderColor = kKeyLightBorder};
-        shpKeys[i].rect = white ? Rect{light.left, 2700, 210, 450} : Rect{light.left, 2085, 150, 600};
-        wkeys[i] = Shape{.exists = white, .fillColor = kKeyLightFill, .borderColor = kKeyLightBorder};
+        shpKeys[i].rect =
+            white ? Rect{light.left, 2700, 210, 450} : Rect{light.left, 2085, 150, 600};
+        wkeys[i] =
+            Shape{.exists = white, .fillColor = kKeyLightFill, .borderColor = kKeyLightBorder};
         if (white) wkeys[i].rect = {light.upperLeft, 2085, light.upperWidth, light.upperHeight};
     }
     for (size_t j = 0; j < kPadPlaces.size(); ++j) {
@@ -104,7 +121,8 @@ void frmPiano::layoutControls() {
 void frmPiano::buildMenus() {
     const char* mainCaptions[] = {"Piano", "Drum", "Beat", "Device", "Key"};
     for (size_t i = 0; i < mnuMain.size(); ++i)
-        mnuMain[i] = MenuItem{.name = "mnuMain", .index = static_cast<int>(i), .caption = mainCaptions[i]};
+        mnuMain[i] =
+            MenuItem{.name = "mnuMain", .index = static_cast<int>(i), .caption = mainCaptions[i]};
     mnuPiano = {MenuItem{.name = "mnuPiano", .index = 0, .caption = "Piano"}};
     mnuDrum = {MenuItem{.name = "mnuDrum", .index = 0, .caption = "Drum"}};
     mnuDevice = {MenuItem{.name = "mnuDevice", .index = 0, .caption = "Device"}};
@@ -135,7 +153,8 @@ void frmPiano::Form_Load() {
         services_.dialogs.messageBox(failure, MessageIcon::None, MessageButtons::Ok, kProgramTitle);
     for (size_t i = 0; i < 4; ++i) state.bankPrograms[i] = settings.bankPrograms[i];
     state.drumPadNotes = settings.drumPadNotes;
-    for (size_t i = 0; i < lblBank.size(); ++i) lblBank[i].tag = std::to_string(state.bankPrograms[i]);
+    for (size_t i = 0; i < lblBank.size(); ++i)
+        lblBank[i].tag = std::to_string(state.bankPrograms[i]);
     for (size_t j = 0; j < lblDrums.size(); ++j)
         lblDrums[j].tag = std::to_string(state.drumPadNotes[j].value_or(0));
 
@@ -179,7 +198,8 @@ void frmPiano::Form_GotFocus() {
         const auto answer = services_.dialogs.messageBox(
             "Welcome to Tonvel \r\rBefore Running TNV for the First time.     \rWe request you to "
             "Read our users manual to know TNV features     \r\rClick 'Yes' to view 'Users Manual' "
-            "Otherwise click 'No'\r\rNOTE: THIS MESSAGE WILL NOT BE DISPLAYED AGAIN!!                ",
+            "Otherwise click 'No'\r\rNOTE: THIS MESSAGE WILL NOT BE DISPLAYED AGAIN!!              "
+            "  ",
             MessageIcon::Question, MessageButtons::YesNo, ":: PLEASE READ CAREFULLY ::");
         if (answer == MessageAnswer::Yes) mnu_manual_Click();
         extractDefaultFile(kResourceSettings, marker);

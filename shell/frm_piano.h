@@ -34,7 +34,7 @@ struct FrmPianoServices {
 // The main window: its controls as plain models and its handlers. The front end
 // renders the controls and forwards every event here.
 class frmPiano {
-public:
+  public:
     frmPiano(FrmPianoServices services, std::string programDirectory);
 
     // Life of the window.
@@ -99,7 +99,8 @@ public:
     void menuChosen(const MenuChoice& choice);
 
     std::string programDirectory() const { return programDirectory_; }
-    // Where help/manual.htm and help/shortcuts.htm live; the program directory's help folder by default.
+    // Where help/manual.htm and help/shortcuts.htm live; the program directory's help folder by
+    // default.
     std::string helpDirectory;
     std::string pathInProgramDirectory(const std::string& fileName) const;
 
@@ -139,7 +140,7 @@ public:
     Settings settings;
     MidiOut midiOut;
 
-private:
+  private:
     void noteStepDown(int keyCode, int shift);
     void noteStepUp(int keyCode);
     void releaseAllKeys();

@@ -15,7 +15,7 @@ inline constexpr const char* kProgramTitle = ":: Tonvel 1.0 ::";
 
 // Modal dialogs. Each call blocks in a nested event loop until the user answers.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // Lines of `text` are separated by a single CR.
     virtual MessageAnswer messageBox(const std::string& text, MessageIcon icon,
@@ -26,8 +26,7 @@ public:
                                                 bool eitherButton) = 0;
     // (x, y) is the top-left corner in screen pixels. Empty on Cancel.
     virtual std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
-                                                const std::string& defaultAnswer, int x,
-                                                int y) = 0;
+                                                const std::string& defaultAnswer, int x, int y) = 0;
 };
 
 struct ScreenPoint {
@@ -37,7 +36,7 @@ struct ScreenPoint {
 
 // What the window system does for the main window.
 class WindowSystem {
-public:
+  public:
     virtual ~WindowSystem() = default;
     virtual void setTopmost(bool on) = 0;
     virtual void minimise() = 0;
@@ -49,7 +48,7 @@ public:
 
 // Hands documents, web pages and mailto URIs to the user's default programs.
 class DesktopShell {
-public:
+  public:
     virtual ~DesktopShell() = default;
     virtual bool openDocument(const std::string& path) = 0;
     virtual bool openUrl(const std::string& url) = 0;

@@ -8,9 +8,10 @@ namespace tonvel {
 void frmPiano::SStatus(const std::string& item) {
     tmrCap.enabled = false;
     if (item == "vol") {
-        PCap.caption = state.noteVelocity <= 0
-                           ? "Volume : Mute"
-                           : "Volume : " + std::to_string(std::lround(state.noteVelocity / 1.27)) + "%";
+        PCap.caption =
+            state.noteVelocity <= 0
+                ? "Volume : Mute"
+                : "Volume : " + std::to_string(std::lround(state.noteVelocity / 1.27)) + "%";
         lblVolume.toolTip = PCap.caption;
     } else if (item == "tmpo") {
         const auto tempo = parseWholeNumber(lblIntrHold.caption);
@@ -48,7 +49,9 @@ void frmPiano::PianoSkin_MouseMove() {
     tmrCap.enabled = true;
 }
 
-void frmPiano::lblOver_MouseMove() { PianoSkin_MouseMove(); }
+void frmPiano::lblOver_MouseMove() {
+    PianoSkin_MouseMove();
+}
 
 void frmPiano::Form_MouseMove() {
     VolPtr.picture = VolNormal.picture;
@@ -69,9 +72,15 @@ void frmPiano::Butt_MouseMove(int index) {
         button.picture = imgBut[static_cast<size_t>(index)].picture;
 }
 
-void frmPiano::ChNum_MouseMove() { SStatus("chnum"); }
-void frmPiano::lblBaseKey_MouseMove() { SStatus("basenote"); }
-void frmPiano::lblBeat_MouseMove() { SStatus("intrname"); }
+void frmPiano::ChNum_MouseMove() {
+    SStatus("chnum");
+}
+void frmPiano::lblBaseKey_MouseMove() {
+    SStatus("basenote");
+}
+void frmPiano::lblBeat_MouseMove() {
+    SStatus("intrname");
+}
 
 void frmPiano::lblInstrument_MouseMove() {
     PianoSkin_MouseMove();

@@ -9,12 +9,15 @@ MenuItem item(const std::string& name, const std::string& caption) {
     return MenuItem{.name = name, .caption = caption};
 }
 
-MenuItem separator(const std::string& name) { return MenuItem{.name = name, .separator = true}; }
+MenuItem separator(const std::string& name) {
+    return MenuItem{.name = name, .separator = true};
+}
 
 }  // namespace
 
 void frmPiano::buildWindowMenus() {
-    mnu_Rshowklbl = MenuItem{.name = "mnu_Rshowklbl", .caption = "&Show key Labels\tCtrl+K", .checked = true};
+    mnu_Rshowklbl =
+        MenuItem{.name = "mnu_Rshowklbl", .caption = "&Show key Labels\tCtrl+K", .checked = true};
     mnu_RMNU = MenuItem{.name = "mnu_RMNU", .caption = "RightClick"};
     mnu_KeyboardType = MenuItem{.name = "mnu_KeyboardType",
                                 .caption = "&Standard 101/102- Key or Microsoft Natural Keyboard",
@@ -98,9 +101,15 @@ void frmPiano::mnu_exit_Click() {
     services_.window.closeMainWindow();
 }
 
-void frmPiano::mnu_manual_Click() { services_.shell.openDocument(helpDirectory + "/manual.htm"); }
-void frmPiano::mnu_shortcuts_Click() { services_.shell.openDocument(helpDirectory + "/shortcuts.htm"); }
-void frmPiano::mnu_license_Click() { services_.shell.openDocument(pathInProgramDirectory("license.txt")); }
+void frmPiano::mnu_manual_Click() {
+    services_.shell.openDocument(helpDirectory + "/manual.htm");
+}
+void frmPiano::mnu_shortcuts_Click() {
+    services_.shell.openDocument(helpDirectory + "/shortcuts.htm");
+}
+void frmPiano::mnu_license_Click() {
+    services_.shell.openDocument(pathInProgramDirectory("license.txt"));
+}
 
 void frmPiano::mnu_email_Click() {
     services_.shell.openUrl(std::string("mailto:") + kSupportAddress + "?subject=Tonvel 1");

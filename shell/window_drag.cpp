@@ -2,7 +2,9 @@
 
 namespace tonvel {
 
-void frmPiano::Form_MouseDown(int, int, float, float) { services_.window.formDrag(); }
+void frmPiano::Form_MouseDown(int, int, float, float) {
+    services_.window.formDrag();
+}
 
 void frmPiano::lbl_Move_MouseDown(int, int button, int, float, float) {
     if (button != 1) return;

@@ -1,3 +1,5 @@
+#include "app/piano_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -5,7 +7,6 @@
 #include <QTest>
 #include <filesystem>
 
-#include "app/piano_window.h"
 #include "fakes/recording_services.h"
 #include "resources/default_files.h"
 
@@ -13,13 +14,14 @@ namespace tonvel {
 namespace {
 
 class PianoWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() / "tonvel-window-test";
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         extractDefaultFile(kResourceNames, (dir / "ins.ins").string());
-        piano = std::make_unique<frmPiano>(FrmPianoServices{midi, dialogs, windowSystem, shell}, dir.string());
+        piano = std::make_unique<frmPiano>(FrmPianoServices{midi, dialogs, windowSystem, shell},
+                                           dir.string());
         piano->Form_Initialize();
         piano->Form_Load();
         window.attach(piano.get());

@@ -88,7 +88,12 @@ TEST(SettingsFile, ReaderIgnoresLineStructureAndKeepsWhatItCannotUse) {
         {"garbage", "abc def ghi\r\nxyz", 3, 0, {0, 0, 0, 0}, 99},
         {"binary", std::string("\x01\x02\xff", 3), 3, 0, {0, 0, 0, 0}, 99},
         {"program out of range", "0 1 0 128 -1 5 6 " + pads, 1, 0, {0, 0, 5, 6}, 40},
-        {"pad out of range", "0 1 0 1 2 3 4 49 56 51 45 47 48 46 42 44 37 36 300", 1, 0, {1, 2, 3, 4}, 99},
+        {"pad out of range",
+         "0 1 0 1 2 3 4 49 56 51 45 47 48 46 42 44 37 36 300",
+         1,
+         0,
+         {1, 2, 3, 4},
+         99},
         {"fraction", "0 1 0 1.5 2 3 4 " + pads, 1, 0, {0, 2, 3, 4}, 40},
     };
     for (const auto& c : cases) {
@@ -103,7 +108,7 @@ TEST(SettingsFile, ReaderIgnoresLineStructureAndKeepsWhatItCannotUse) {
 }
 
 class SettingsFileOnDisk : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() / "tonvel-settings-test";
         std::filesystem::remove_all(dir);
@@ -123,7 +128,8 @@ TEST_F(SettingsFileOnDisk, SaveAndLoadRoundTrip) {
     EXPECT_TRUE(loadSettingsFile(path, read).empty());
     EXPECT_EQ(read.midiDeviceId, 2);
     EXPECT_EQ(read.bankPrograms[2], 40);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "no temporary left";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1)
+        << "no temporary left";
 }
 
 TEST_F(SettingsFileOnDisk, FailedSaveLeavesThePreviousFileWhole) {

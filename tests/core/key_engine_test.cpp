@@ -7,7 +7,7 @@ constexpr int Z = 'Z', S = 'S', M = 'M', Q = 'Q';
 constexpr int kLeftBracket = 219, kKeypad0 = 96, kKeypad2 = 98, kShiftKey = 16;
 
 class KeyEngine : public testing::PianoFixture {
-protected:
+  protected:
     void SetUp() override {
         PianoFixture::SetUp();
         start();
@@ -63,7 +63,10 @@ TEST_F(KeyEngine, NoteNumbersFollowTheBaseNote) {
         std::string noteOn;
     };
     const std::vector<Case> cases = {
-        {0, Z, "90 32 7F"}, {11, kLeftBracket, "90 60 7F"}, {4, Z, "90 36 7F"}, {0, Q, "90 43 7F"},
+        {0, Z, "90 32 7F"},
+        {11, kLeftBracket, "90 60 7F"},
+        {4, Z, "90 36 7F"},
+        {0, Q, "90 43 7F"},
     };
     for (const auto& c : cases) {
         midi.sent.clear();
@@ -132,8 +135,9 @@ TEST_F(KeyEngine, PlayingKeysReportAMissingOutput) {
         bool message;
     };
     const std::vector<Case> cases = {
-        {Q, 0, true},           {'0', 0, true},         {kKeypad2, 0, true}, {111, 0, true},
-        {kLeftBracket, 0, false}, {kKeypad0, 0, false}, {Q, kShiftMask, false}, {37, 0, false},
+        {Q, 0, true},           {'0', 0, true},           {kKeypad2, 0, true},
+        {111, 0, true},         {kLeftBracket, 0, false}, {kKeypad0, 0, false},
+        {Q, kShiftMask, false}, {37, 0, false},
     };
     for (const auto& c : cases) {
         dialogs.messages.clear();
@@ -141,7 +145,8 @@ TEST_F(KeyEngine, PlayingKeysReportAMissingOutput) {
         ASSERT_EQ(dialogs.messages.size(), c.message ? 1u : 0u) << c.key;
         if (c.message) {
             EXPECT_EQ(dialogs.messages[0].text,
-                      "Unable to Open Midi Out!!\rPlease see User Manual for more Information...        ");
+                      "Unable to Open Midi Out!!\rPlease see User Manual for more Information...   "
+                      "     ");
             EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Critical);
         }
     }

@@ -1,9 +1,10 @@
+#include "midi/midi_out.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "fakes/recording_services.h"
-#include "midi/midi_out.h"
 
 namespace tonvel {
 namespace {
@@ -20,11 +21,15 @@ struct Sent {
 
 TEST(MidiOut, SendsExactBytesAndNeverADataByteAbove7F) {
     const std::vector<Sent> cases = {
-        {"program 40", [](MidiOut& m) { return m.selectProgram(0, 40); }, true,
+        {"program 40",
+         [](MidiOut& m) { return m.selectProgram(0, 40); },
+         true,
          {"B0 00 00", "B0 20 00", "C0 28"}},
         {"drum note on", [](MidiOut& m) { return m.noteOn(9, 36, 127); }, true, {"99 24 7F"}},
         {"drum note off", [](MidiOut& m) { return m.noteOff(9, 36); }, true, {"89 24 00"}},
-        {"velocity 0 stays a note-on", [](MidiOut& m) { return m.noteOn(0, 50, 0); }, true,
+        {"velocity 0 stays a note-on",
+         [](MidiOut& m) { return m.noteOn(0, 50, 0); },
+         true,
          {"90 32 00"}},
         {"note 128", [](MidiOut& m) { return m.noteOn(0, 128, 100); }, false, {}},
         {"note off 200", [](MidiOut& m) { return m.noteOff(0, 200); }, false, {}},
@@ -66,10 +71,10 @@ TEST(MidiOut, OpeningTicksTheItemAndMapsIndexToDevice) {
         size_t messages;
     };
     const std::vector<Case> cases = {
-        {0, 0, true, -1, true, 0, 0},   // built-in synthesizer
-        {0, 0, false, -1, false, 0, 0}, // no synthesizer: the item is still ticked
-        {2, 2, true, 1, true, 2, 0},    // item 2 is port 1
-        {5, 2, true, 4, false, -1, 1},  // stored index with no item
+        {0, 0, true, -1, true, 0, 0},    // built-in synthesizer
+        {0, 0, false, -1, false, 0, 0},  // no synthesizer: the item is still ticked
+        {2, 2, true, 1, true, 2, 0},     // item 2 is port 1
+        {5, 2, true, 4, false, -1, 1},   // stored index with no item
     };
     for (const auto& c : cases) {
         RecordingMidiSystem system;
@@ -85,7 +90,8 @@ TEST(MidiOut, OpeningTicksTheItemAndMapsIndexToDevice) {
         EXPECT_EQ(system.openedDevices.back(), c.expectedDevice) << c.deviceId;
         EXPECT_EQ(out.midiReady, c.ready) << c.deviceId;
         for (size_t i = 0; i < menu.size(); ++i)
-            EXPECT_EQ(menu[i].checked, static_cast<int>(i) == c.ticked) << c.deviceId << " item " << i;
+            EXPECT_EQ(menu[i].checked, static_cast<int>(i) == c.ticked)
+                << c.deviceId << " item " << i;
         EXPECT_EQ(dialogs.messages.size(), c.messages) << c.deviceId;
     }
 }

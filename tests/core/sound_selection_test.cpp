@@ -13,7 +13,7 @@ const std::vector<std::string> kProgramMessages(int program) {
 }
 
 class SoundSelection : public testing::PianoFixture {
-protected:
+  protected:
     void SetUp() override {
         PianoFixture::SetUp();
         start();
@@ -94,7 +94,8 @@ TEST_F(SoundSelection, NameLabelMenuNeverChangesABank) {
     tap(kF1);
     dialogs.menuAnswers.push_back(instrument(19));
     piano->lblInstrument_Click();
-    EXPECT_EQ(dialogs.menus.back().x, piano->lblInstrument.rect.left + piano->lblInstrument.rect.width);
+    EXPECT_EQ(dialogs.menus.back().x,
+              piano->lblInstrument.rect.left + piano->lblInstrument.rect.width);
     EXPECT_EQ(dialogs.menus.back().y, 0);
     EXPECT_TRUE(dialogs.menus.back().menu.children[18].checked);
     EXPECT_EQ(piano->state.currentProgram, 19);
@@ -119,9 +120,9 @@ TEST_F(SoundSelection, QuickChannelJumpAnswers) {
         int program;
     };
     const std::vector<Case> cases = {
-        {"128", 127}, {" 41 ", 40}, {"12.5", 11}, {"13.5", 13}, {"1", 0},
-        {"0", -1},    {"129", -1},  {"word", -1}, {"", -1},     {std::nullopt, -1},
-        {"70000", -1}, {"-3", -1},  {"4x", -1},
+        {"128", 127},  {" 41 ", 40}, {"12.5", 11}, {"13.5", 13}, {"1", 0},
+        {"0", -1},     {"129", -1},  {"word", -1}, {"", -1},     {std::nullopt, -1},
+        {"70000", -1}, {"-3", -1},   {"4x", -1},
     };
     for (const auto& c : cases) {
         piano->mnuPiano_Click(5);
@@ -150,7 +151,7 @@ TEST_F(SoundSelection, ProgramStepsStopAtTheEnds) {
         size_t messages;
     };
     const std::vector<Case> cases = {
-        {127, kRight, 0, 127, 0}, {0, kLeft, 0, 0, 0},     {0, kHome, 0, 0, 3},
+        {127, kRight, 0, 127, 0}, {0, kLeft, 0, 0, 0},    {0, kHome, 0, 0, 3},
         {10, kEnd, 0, 127, 3},    {10, kRight, 3, 11, 3}, {10, kRight, 4, 10, 0},
         {10, kLeft, 0, 9, 3},     {10, kRight, 1, 10, 0},
     };

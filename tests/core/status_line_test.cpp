@@ -4,7 +4,7 @@ namespace tonvel {
 namespace {
 
 class StatusLine : public testing::PianoFixture {
-protected:
+  protected:
     void SetUp() override {
         PianoFixture::SetUp();
         start();
@@ -25,8 +25,8 @@ TEST_F(StatusLine, VolumeTexts) {
         const char* text;
     };
     const std::vector<Case> cases = {
-        {0, "Volume : Mute"}, {-3, "Volume : Mute"}, {1, "Volume : 1%"},    {64, "Volume : 50%"},
-        {100, "Volume : 79%"}, {127, "Volume : 100%"},
+        {0, "Volume : Mute"}, {-3, "Volume : Mute"}, {1, "Volume : 1%"},
+        {64, "Volume : 50%"}, {100, "Volume : 79%"}, {127, "Volume : 100%"},
     };
     for (const auto& c : cases) {
         piano->state.noteVelocity = static_cast<int16_t>(c.velocity);
@@ -43,9 +43,9 @@ TEST_F(StatusLine, ItemTexts) {
         const char* text;
     };
     const std::vector<Case> cases = {
-        {"tmpo", "0", "Tempo : Normal"},     {"tmpo", "11", "Tempo : 11"},
-        {"tmpo", "-5", "Tempo : -5"},        {"chnum", "", "Current Channel Number"},
-        {"basenote", "", "Current Base Note"}, {"instr", "", "Current Channel Name"},
+        {"tmpo", "0", "Tempo : Normal"},        {"tmpo", "11", "Tempo : 11"},
+        {"tmpo", "-5", "Tempo : -5"},           {"chnum", "", "Current Channel Number"},
+        {"basenote", "", "Current Base Note"},  {"instr", "", "Current Channel Name"},
         {"intrname", "", "Current Intro Name"}, {"bkey", "", "Current Base Note : E"},
     };
     for (const auto& c : cases) {

@@ -4,7 +4,7 @@ namespace tonvel {
 namespace {
 
 class WindowButtons : public testing::PianoFixture {
-protected:
+  protected:
     void SetUp() override {
         PianoFixture::SetUp();
         start();
@@ -18,7 +18,9 @@ TEST_F(WindowButtons, MenuButtonsPopTheirMenusBelowThemAndStayLitMeanwhile) {
         const char* firstItem;
     };
     const std::vector<Case> cases = {
-        {0, 90, 54, "mnu_refresh"}, {1, 112, 45, "mnu_KType"}, {2, 134, 38, "mnu_shortcuts"},
+        {0, 90, 54, "mnu_refresh"},
+        {1, 112, 45, "mnu_KType"},
+        {2, 134, 38, "mnu_shortcuts"},
     };
     for (const auto& c : cases) {
         piano->Butt_Click(c.button);

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <unistd.h>
 #include <string>
 
 #include "fakes/recording_services.h"
@@ -16,7 +16,7 @@ namespace tonvel::testing {
 
 // A main window over recording services, in a program directory of its own.
 class PianoFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
               ("tonvel-test-" + std::to_string(::getpid()) + "-" +
@@ -29,7 +29,8 @@ protected:
     // Creates and loads the window the way startup does.
     frmPiano& start() {
         extractDefaultFile(kResourceNames, (dir / "ins.ins").string());
-        piano = std::make_unique<frmPiano>(FrmPianoServices{midi, dialogs, window, shell}, dir.string());
+        piano = std::make_unique<frmPiano>(FrmPianoServices{midi, dialogs, window, shell},
+                                           dir.string());
         piano->Form_Initialize();
         piano->Form_Load();
         return *piano;

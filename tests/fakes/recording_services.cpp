@@ -44,7 +44,8 @@ std::vector<std::string> RecordingMidiSystem::sentHex() const {
 MessageAnswer RecordingDialogs::messageBox(const std::string& text, MessageIcon icon,
                                            MessageButtons buttons, const std::string& title) {
     messages.push_back({text, icon, buttons, title});
-    if (messageAnswers.empty()) return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+    if (messageAnswers.empty())
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
     const auto answer = messageAnswers.front();
     messageAnswers.pop_front();
     return answer;

@@ -12,7 +12,7 @@ namespace tonvel::testing {
 
 // Records every message as its wire bytes; opening succeeds unless told otherwise.
 class RecordingMidiSystem : public MidiSystem {
-public:
+  public:
     std::vector<std::string> names;
     bool openSucceeds = true;
     std::optional<int> openDevice;
@@ -50,7 +50,7 @@ struct AskedInput {
 
 // Answers from queues; an empty queue dismisses menus, cancels input and says OK/No.
 class RecordingDialogs : public Dialogs {
-public:
+  public:
     std::vector<ShownMessage> messages;
     std::vector<PoppedMenu> menus;
     std::vector<AskedInput> inputs;
@@ -67,7 +67,7 @@ public:
 };
 
 class RecordingWindowSystem : public WindowSystem {
-public:
+  public:
     std::vector<bool> topmostCalls;
     int minimiseCount = 0;
     int numLockCalls = 0;
@@ -84,7 +84,7 @@ public:
 };
 
 class RecordingShell : public DesktopShell {
-public:
+  public:
     std::vector<std::string> documents;
     std::vector<std::string> urls;
     bool openDocument(const std::string& path) override {

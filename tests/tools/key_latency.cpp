@@ -45,8 +45,8 @@ int main(int argc, char** argv) {
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.fragsize = kChunkFrames * sizeof(float);
     int error = 0;
-    pa_simple* record = pa_simple_new(nullptr, "tonvel-latency", PA_STREAM_RECORD, source, "monitor",
-                                      &spec, nullptr, &attr, &error);
+    pa_simple* record = pa_simple_new(nullptr, "tonvel-latency", PA_STREAM_RECORD, source,
+                                      "monitor", &spec, nullptr, &attr, &error);
     if (!record) {
         std::fprintf(stderr, "cannot record %s: %s\n", source, pa_strerror(error));
         return 1;
@@ -64,7 +64,8 @@ int main(int argc, char** argv) {
     std::thread reader([&] {
         std::vector<float> buffer(kChunkFrames);
         while (running) {
-            if (pa_simple_read(record, buffer.data(), buffer.size() * sizeof(float), &error) < 0) break;
+            if (pa_simple_read(record, buffer.data(), buffer.size() * sizeof(float), &error) < 0)
+                break;
             const auto now = Clock::now();
             std::lock_guard<std::mutex> guard(lock);
             chunks.push_back({samples.size(), now});
@@ -111,7 +112,8 @@ int main(int argc, char** argv) {
             std::printf("press: no sound\n");
             continue;
         }
-        const double ms = std::chrono::duration<double, std::milli>(frameTime(onset) - when).count();
+        const double ms =
+            std::chrono::duration<double, std::milli>(frameTime(onset) - when).count();
         latencies.push_back(ms);
         std::printf("press: %.1f ms\n", ms);
         frame = onset + kRate / 4;
@@ -119,7 +121,7 @@ int main(int argc, char** argv) {
     if (latencies.empty()) return 1;
     std::sort(latencies.begin(), latencies.end());
     std::printf("median %.1f ms, min %.1f ms, max %.1f ms, %zu of %d presses sounded\n",
-                latencies[latencies.size() / 2], latencies.front(), latencies.back(), latencies.size(),
-                presses);
+                latencies[latencies.size() / 2], latencies.front(), latencies.back(),
+                latencies.size(), presses);
     return 0;
 }

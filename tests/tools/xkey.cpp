@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     const bool tap = std::strcmp(argv[1], "tap") == 0;
     if (tap || std::strcmp(argv[1], "down") == 0) XTestFakeKeyEvent(display, keycode, True, 0);
     XFlush(display);
-    if (tap) std::this_thread::sleep_for(std::chrono::milliseconds(argc > 3 ? std::atoi(argv[3]) : 50));
+    if (tap)
+        std::this_thread::sleep_for(std::chrono::milliseconds(argc > 3 ? std::atoi(argv[3]) : 50));
     if (tap || std::strcmp(argv[1], "up") == 0) XTestFakeKeyEvent(display, keycode, False, 0);
     XFlush(display);
     XCloseDisplay(display);
