@@ -73,8 +73,8 @@ void PianoWindow::drawLabel(QPainter& painter, const Label& label, Qt::Alignment
                             bool bold) const {
     if (!label.visible || label.caption.empty()) return;
     QFont font = painter.font();
-    font.setPixelSize(11);
-    font.setBold(bold);
+    font.setPixelSize(qRound(label.fontSize * 96.0 / 72.0));
+    font.setBold(bold || label.bold);
     painter.setFont(font);
     painter.setPen(colourOf(label.foreColor));
     painter.drawText(rectOf(label.rect), alignment | Qt::AlignVCenter,
@@ -122,6 +122,7 @@ void PianoWindow::paintEvent(QPaintEvent*) {
     drawLabel(painter, piano_->lblBeat, Qt::AlignLeft, true);
     for (const auto& button : piano_->lblBeatCtrl)
         drawLabel(painter, button, Qt::AlignHCenter, false);
+    for (const auto& keyLabel : piano_->KK) drawLabel(painter, keyLabel, Qt::AlignHCenter, false);
 }
 
 const QPixmap& PianoWindow::pixmap(const std::string& name) {

@@ -65,6 +65,8 @@ void frmPiano::Form_KeyDown(int keyCode, int shift) {
             // The pad's sound menu arrives with the drum pads.
         } else if (keyCode == 'T') {
             Butt_Click(4);
+        } else if (keyCode == 'K') {
+            mnu_Rshowklbl_Click();
         } else if (keyCode == 'M') {
             Butt_Click(3);
         } else if (keyCode == 'S') {

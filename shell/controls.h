@@ -26,7 +26,9 @@ struct Label {
     std::string toolTip;
     uint32_t foreColor = kLabelNormal;
     bool visible = true;
-    Rect rect;  // pixels of the client area
+    Rect rect;               // pixels of the client area
+    float fontSize = 8.25f;  // points
+    bool bold = false;
 };
 
 // A light drawn over the skin: a key or a drum pad.

@@ -100,6 +100,7 @@ void frmPiano::layoutControls() {
     VolPtr = Picture{.picture = VolNormal.picture, .rect = toRect(skin::kVolumePointer)};
     IntPtr = Picture{.picture = IntroNormal.picture, .rect = toRect(skin::kTempoPointer)};
 
+    layoutKeyLabels();
     for (size_t i = 0; i < kKeyLights.size(); ++i) {
         const auto& light = kKeyLights[i];
         const bool white = light.upperLeft != 0;
@@ -186,10 +187,13 @@ void frmPiano::loadNames() {
 }
 
 void frmPiano::Form_GotFocus() {
+    mnu_Rshowklbl.checked = settings.showKeyLabels == 0;
+    mnu_Rshowklbl_Click();
     mnu_refresh_Click();
     if (settings.stayOnTop == 1) {
         Tag = "1";
         services_.window.setTopmost(true);
+        Butt[4].picture = imgBut[4].picture;
     }
     const std::string manual = helpDirectory + "/manual.htm";
     const std::string marker = pathInProgramDirectory("firstrun.kvx");
@@ -226,6 +230,7 @@ void frmPiano::Form_Unload() {
     std::filesystem::remove(pathInProgramDirectory("ins.ins"), ignored);
     std::filesystem::remove(pathInProgramDirectory("license.txt"), ignored);
     settings.midiDeviceId = midiOut.midiDeviceId;
+    settings.showKeyLabels = static_cast<int16_t>(mnu_Rshowklbl.checked ? 1 : 0);
     settings.stayOnTop = static_cast<int16_t>(Tag == "1" ? 1 : 0);
     for (size_t i = 0; i < 4; ++i) settings.bankPrograms[i] = state.bankPrograms[i];
     settings.drumPadNotes = state.drumPadNotes;
@@ -253,6 +258,12 @@ void frmPiano::menuChosen(const MenuChoice& choice) {
         mnu_manual_Click();
     } else if (choice.name == "mnu_shortcuts" || choice.name == "mnu_RkbShortcut") {
         mnu_shortcuts_Click();
+    } else if (choice.name == "mnu_Rshowklbl") {
+        mnu_Rshowklbl_Click();
+    } else if (choice.name == "mnu_KeyboardType") {
+        mnu_KeyboardType_Click();
+    } else if (choice.name == "mnu_keyOther") {
+        mnu_keyOther_Click();
     } else if (choice.name == "mnu_license") {
         mnu_license_Click();
     } else if (choice.name == "mnu_email") {

@@ -54,6 +54,11 @@ class frmPiano {
     void KeyboardChanged();
     void CheckKeys();
 
+    // Keyboard layouts and key labels.
+    void mnu_KeyboardType_Click();
+    void mnu_keyOther_Click();
+    void mnu_Rshowklbl_Click();
+
     // Sound selection, devices and base note.
     void mnuPiano_Click(int index);
     void lblBank_MouseDown(int index, int button, int shift, float x, float y);
@@ -122,6 +127,7 @@ class frmPiano {
     std::array<Shape, 36> wkeys;
     std::array<Shape, 12> shpDrums;
     std::array<Label, 12> lblDrums;
+    std::array<Label, 36> KK;  // key labels
     Timer tmrCap{.enabled = false, .interval = 700};
 
     // Menus, popped up only.
@@ -157,6 +163,7 @@ class frmPiano {
     void buildWindowMenus();
     void setMenuCaptions();
     void layoutControls();
+    void layoutKeyLabels();
     MenuItem instrumentMenu() const;
     MenuItem settingsMenu() const;
     void popUp(const MenuItem& menu, int x, int y, bool eitherButton);

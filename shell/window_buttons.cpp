@@ -28,7 +28,7 @@ void frmPiano::buildWindowMenus() {
 }
 
 void frmPiano::setMenuCaptions() {
-    mnu_RMNU.children = {mnu_Rshowklbl,
+    mnu_RMNU.children = {MenuItem{},
                          separator("mnu_Rsep1"),
                          item("mnu_Rmanual", "Users &Manual\tCtrl+?"),
                          item("mnu_RkbShortcut", "Keyboard &Shortcuts"),
@@ -93,7 +93,9 @@ void frmPiano::Butt_Click(int index) {
 }
 
 void frmPiano::lblOver_MouseDown(int, int, float x, float y) {
-    popUp(mnu_RMNU, static_cast<int>(x), static_cast<int>(y), true);
+    MenuItem menu = mnu_RMNU;
+    menu.children.front() = mnu_Rshowklbl;  // its check mark lives with the labels
+    popUp(menu, static_cast<int>(x), static_cast<int>(y), true);
 }
 
 void frmPiano::mnu_exit_Click() {
