@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "midi/backends/audio_output.h"
+#include "midi/backends/soundfont_locator.h"
+#include "midi/backends/synth_engine.h"
+
+namespace tonvel {
+
+// The built-in synthesizer as a MIDI output. The SoundFont is loaded at the first
+// open and kept for the rest of the run: closing only stops the sound, so the
+// frequent close-and-reopen of a refresh stays fast.
+class BuiltinSynth {
+  public:
+    // The gain in config is replaced by the level chosen for the SoundFont found.
+    BuiltinSynth(SoundFontSearch search, std::unique_ptr<AudioOutput> audio,
+                 SynthConfig config = {});
+    ~BuiltinSynth();
+    BuiltinSynth(const BuiltinSynth&) = delete;
+    BuiltinSynth& operator=(const BuiltinSynth&) = delete;
+
+    bool open();
+    void close();
+    bool isOpen() const { return open_; }
+    // False unless open. The message must be sendable (isSendableShortMessage).
+    bool send(uint32_t message);
+
+    // Null before the first successful load.
+    SynthEngine* engine() const { return engine_.get(); }
+    int soundFontLoads() const { return soundFontLoads_; }
+
+  private:
+    bool ensureLoaded();
+
+    SoundFontSearch search_;
+    SynthConfig config_;
+    // Declared before the audio output so that the output, whose thread renders from
+    // the engine, is destroyed first.
+    std::unique_ptr<SynthEngine> engine_;
+    std::unique_ptr<AudioOutput> audio_;
+    bool loadAttempted_ = false;
+    int soundFontLoads_ = 0;
+    bool open_ = false;
+};
+
+}  // namespace tonvel

@@ -1,0 +1,36 @@
+#include "midi/backends/fluid_audio_output.h"
+
+#include "midi/backends/jack_autostart.h"
+#include "midi/backends/synth_engine.h"
+
+namespace tonvel {
+
+FluidAudioOutput::FluidAudioOutput(std::vector<std::string> drivers)
+    : drivers_(std::move(drivers)) {}
+
+FluidAudioOutput::~FluidAudioOutput() {
+    stop();
+}
+
+bool FluidAudioOutput::start(SynthEngine& engine) {
+    stop();
+    preventJackServerAutostart();
+    for (const auto& name : drivers_) {
+        fluid_settings_setstr(engine.settings(), "audio.driver", name.c_str());
+        driver_ = new_fluid_audio_driver(engine.settings(), engine.synth());
+        if (driver_ != nullptr) {
+            activeDriver_ = name;
+            return true;
+        }
+    }
+    return false;
+}
+
+void FluidAudioOutput::stop() {
+    if (driver_ == nullptr) return;
+    delete_fluid_audio_driver(driver_);
+    driver_ = nullptr;
+    activeDriver_.clear();
+}
+
+}  // namespace tonvel

@@ -1,0 +1,47 @@
+#include "midi/backends/platform_midi_system.h"
+
+#include "midi/backends/fluid_audio_output.h"
+#include "midi/backends/sendable_message.h"
+
+namespace tonvel {
+
+PlatformMidiSystem::PlatformMidiSystem()
+    : PlatformMidiSystem(std::make_unique<BuiltinSynth>(SoundFontSearch::systemDefault(),
+                                                        std::make_unique<FluidAudioOutput>()),
+                         std::make_unique<SystemMidiPorts>()) {}
+
+PlatformMidiSystem::PlatformMidiSystem(std::unique_ptr<BuiltinSynth> synth,
+                                       std::unique_ptr<SystemMidiPorts> ports)
+    : synth_(std::move(synth)), ports_(std::move(ports)) {}
+
+PlatformMidiSystem::~PlatformMidiSystem() {
+    close();
+}
+
+std::vector<std::string> PlatformMidiSystem::outputNames() {
+    listedPorts_ = ports_->enumerate();
+    std::vector<std::string> names;
+    names.reserve(listedPorts_.size());
+    for (const auto& port : listedPorts_) names.push_back(port.name);
+    return names;
+}
+
+bool PlatformMidiSystem::open(int deviceNumber) {
+    close();
+    if (deviceNumber == -1) return synth_->open();
+    if (deviceNumber < 0 || static_cast<size_t>(deviceNumber) >= listedPorts_.size()) return false;
+    return ports_->open(listedPorts_[deviceNumber]);
+}
+
+void PlatformMidiSystem::close() {
+    synth_->close();
+    ports_->close();
+}
+
+bool PlatformMidiSystem::sendShortMessage(uint32_t message) {
+    if (!isSendableShortMessage(message)) return false;
+    if (synth_->isOpen()) return synth_->send(message);
+    return ports_->send(shortMessageBytes(message));
+}
+
+}  // namespace tonvel

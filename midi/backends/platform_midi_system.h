@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+
+#include "midi/backends/builtin_synth.h"
+#include "midi/backends/system_midi_ports.h"
+#include "midi/midi_system.h"
+
+namespace tonvel {
+
+// The MIDI outputs of this machine: device -1 is the built-in synthesizer, 0..N-1 the
+// system ports of the list the last outputNames() call returned. Never throws.
+class PlatformMidiSystem : public MidiSystem {
+  public:
+    // The built-in synthesizer with the distribution's SoundFont and sound through
+    // FluidSynth's drivers, and the ALSA and JACK ports.
+    PlatformMidiSystem();
+    PlatformMidiSystem(std::unique_ptr<BuiltinSynth> synth, std::unique_ptr<SystemMidiPorts> ports);
+    ~PlatformMidiSystem() override;
+
+    std::vector<std::string> outputNames() override;
+    bool open(int deviceNumber) override;
+    void close() override;
+    bool sendShortMessage(uint32_t message) override;
+
+    BuiltinSynth& builtinSynth() { return *synth_; }
+
+  private:
+    std::unique_ptr<BuiltinSynth> synth_;
+    std::unique_ptr<SystemMidiPorts> ports_;
+    std::vector<SystemMidiPort> listedPorts_;
+};
+
+}  // namespace tonvel
