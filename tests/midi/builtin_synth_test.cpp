@@ -1,0 +1,89 @@
+#include "midi/backends/builtin_synth.h"
+
+#include <gtest/gtest.h>
+
+#include "synth_test_support.h"
+
+namespace tonvel {
+namespace {
+
+using namespace tonvel::testing;
+
+class BuiltinSynthTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!haveSoundFont("TimGM6mb.sf2")) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
+    }
+
+    std::shared_ptr<FakeAudioOutput::Log> audio = std::make_shared<FakeAudioOutput::Log>();
+    BuiltinSynth synth{onlySoundFont("TimGM6mb.sf2"), std::make_unique<FakeAudioOutput>(audio)};
+};
+
+TEST_F(BuiltinSynthTest, LoadsTheSoundFontOnceAcrossReopening) {
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(synth.open());
+        synth.close();
+    }
+    ASSERT_TRUE(synth.open());  // open while open: closes first
+    ASSERT_TRUE(synth.open());
+    EXPECT_EQ(synth.soundFontLoads(), 1);
+    EXPECT_EQ(synth.engine()->soundFontCount(), 1);
+    EXPECT_EQ(audio->starts, 6);
+    EXPECT_EQ(audio->stops, 5);
+}
+
+TEST_F(BuiltinSynthTest, NothingLoadsBeforeTheFirstOpen) {
+    EXPECT_EQ(synth.engine(), nullptr);
+    EXPECT_EQ(synth.soundFontLoads(), 0);
+    EXPECT_FALSE(synth.send(noteOn(0, 60, 100)));
+}
+
+TEST_F(BuiltinSynthTest, CloseLeavesNoHeldNoteForTheNextOpen) {
+    ASSERT_TRUE(synth.open());
+    ASSERT_TRUE(synth.send(programChange(0, 19)));
+    ASSERT_TRUE(synth.send(noteOn(0, 60, 127)));
+    ASSERT_GT(peakOf(synth.engine()->renderInterleaved(4800)), 1e-3F);
+
+    synth.close();
+    EXPECT_FALSE(synth.send(noteOff(0, 60)));
+    ASSERT_TRUE(synth.open());
+    EXPECT_LT(peakOf(synth.engine()->renderInterleaved(512)), kSilence);
+    EXPECT_LT(peakOf(synth.engine()->renderInterleaved(4800)), 1e-3F);  // reverb residue
+}
+
+TEST_F(BuiltinSynthTest, RefusedAudioLeavesItClosedButLoaded) {
+    audio->accept = false;
+    EXPECT_FALSE(synth.open());
+    EXPECT_FALSE(synth.isOpen());
+    EXPECT_FALSE(synth.send(noteOn(0, 60, 100)));
+    synth.close();
+    EXPECT_EQ(audio->stops, 0);
+
+    audio->accept = true;
+    EXPECT_TRUE(synth.open());
+    EXPECT_EQ(synth.soundFontLoads(), 1);
+}
+
+TEST(BuiltinSynth, StopsTheAudioBeforeGoingAway) {
+    if (!haveSoundFont("TimGM6mb.sf2")) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
+    auto audio = std::make_shared<FakeAudioOutput::Log>();
+    {
+        BuiltinSynth synth(onlySoundFont("TimGM6mb.sf2"), std::make_unique<FakeAudioOutput>(audio));
+        ASSERT_TRUE(synth.open());
+    }
+    EXPECT_EQ(audio->stops, 1);
+}
+
+TEST(BuiltinSynth, WithoutASoundFontNeverOpensAndLooksOnlyOnce) {
+    auto audio = std::make_shared<FakeAudioOutput::Log>();
+    BuiltinSynth synth({"/nonexistent/tonvel", {"TimGM6mb.sf2"}},
+                       std::make_unique<FakeAudioOutput>(audio));
+    EXPECT_FALSE(synth.open());
+    EXPECT_FALSE(synth.open());
+    EXPECT_EQ(synth.soundFontLoads(), 0);
+    EXPECT_EQ(audio->starts, 0);
+    EXPECT_FALSE(synth.send(noteOn(0, 60, 100)));
+}
+
+}  // namespace
+}  // namespace tonvel

@@ -1,0 +1,108 @@
+// Against a running JACK server; scripts/jack_midi_test.sh provides one.
+#include <gtest/gtest.h>
+#include <rtmidi/RtMidi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "midi/backends/platform_midi_system.h"
+#include "synth_test_support.h"
+
+namespace tonvel {
+namespace {
+
+using namespace tonvel::testing;
+using Bytes = std::vector<unsigned char>;
+
+constexpr const char* kReceiverClient = "TonvelTestReceiver";
+constexpr const char* kReceiverPort = "TonvelTestReceiver:in";
+constexpr std::chrono::milliseconds kArrival{2000};
+constexpr std::chrono::milliseconds kStraggler{300};
+
+class JackPorts : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (std::getenv("TONVEL_JACK_TESTS") == nullptr) {
+            GTEST_SKIP() << "set TONVEL_JACK_TESTS=1 with a JACK server running";
+        }
+        receiver = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, kReceiverClient);
+        receiver->openVirtualPort("in");
+    }
+
+    int indexOf(const std::vector<std::string>& names, const std::string& name) {
+        const auto it = std::find(names.begin(), names.end(), name);
+        return it == names.end() ? -1 : static_cast<int>(it - names.begin());
+    }
+
+    // Waits for up to count messages. JACK delivers within a period (5.3 ms here), so
+    // the waits are generous.
+    std::vector<Bytes> receive(size_t count, std::chrono::milliseconds wait = kArrival) {
+        std::vector<Bytes> messages;
+        const auto deadline = std::chrono::steady_clock::now() + wait;
+        while (messages.size() < count && std::chrono::steady_clock::now() < deadline) {
+            Bytes message;
+            receiver->getMessage(&message);
+            if (message.empty()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            } else {
+                messages.push_back(message);
+            }
+        }
+        return messages;
+    }
+
+    std::unique_ptr<RtMidiIn> receiver;
+};
+
+TEST_F(JackPorts, SentMessagesArriveAsTheirBytes) {
+    PlatformMidiSystem midi;
+    const int index = indexOf(midi.outputNames(), kReceiverPort);
+    ASSERT_GE(index, 0) << "receiver port not listed";
+    ASSERT_TRUE(midi.open(index));
+
+    EXPECT_TRUE(midi.sendShortMessage(0x7F3C90));
+    EXPECT_TRUE(midi.sendShortMessage(0x003C80));
+    EXPECT_TRUE(midi.sendShortMessage(0x0028C0));
+    EXPECT_FALSE(midi.sendShortMessage(0x803C90));
+    const std::vector<Bytes> expected = {{0x90, 0x3C, 0x7F}, {0x80, 0x3C, 0x00}, {0xC0, 0x28}};
+    EXPECT_EQ(receive(3), expected);
+    EXPECT_TRUE(receive(1, kStraggler).empty()) << "the refused message went out";
+}
+
+TEST_F(JackPorts, NothingArrivesAfterSwitchingToTheSynth) {
+    PlatformMidiSystem midi;
+    const int index = indexOf(midi.outputNames(), kReceiverPort);
+    ASSERT_GE(index, 0);
+    ASSERT_TRUE(midi.open(index));
+    ASSERT_TRUE(midi.sendShortMessage(0x7F3C90));
+    ASSERT_EQ(receive(1).size(), 1U);
+
+    midi.open(-1);  // may fail without audio; either way the port is let go
+    midi.sendShortMessage(0x7F3E90);
+    EXPECT_TRUE(receive(1, kStraggler).empty());
+}
+
+TEST_F(JackPorts, PortThatWentAwayDoesNotOpen) {
+    PlatformMidiSystem midi;
+    const int index = indexOf(midi.outputNames(), kReceiverPort);
+    ASSERT_GE(index, 0);
+    receiver->closePort();
+    EXPECT_FALSE(midi.open(index));
+    EXPECT_FALSE(midi.sendShortMessage(0x7F3C90));
+}
+
+TEST_F(JackPorts, OwnClientsPortsAreNotListed) {
+    SystemMidiPorts asReceiver(kReceiverClient);
+    for (const auto& port : asReceiver.enumerate()) EXPECT_NE(port.name, kReceiverPort);
+
+    SystemMidiPorts other("TonvelTestOther");
+    const auto ports = other.enumerate();
+    EXPECT_TRUE(std::any_of(ports.begin(), ports.end(), [](const SystemMidiPort& port) {
+        return port.api == RtMidi::UNIX_JACK && port.name == kReceiverPort;
+    }));
+}
+
+}  // namespace
+}  // namespace tonvel

@@ -1,0 +1,149 @@
+#include "midi/backends/synth_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "midi/backends/synth_gain.h"
+#include "synth_test_support.h"
+
+namespace tonvel {
+namespace {
+
+using namespace tonvel::testing;
+
+constexpr int kHalfSecond = 24000;
+
+std::unique_ptr<SynthEngine> smallEngine() {
+    if (!haveSoundFont("TimGM6mb.sf2")) return nullptr;
+    return SynthEngine::create(kSystemSoundFonts / "TimGM6mb.sf2", {});
+}
+
+TEST(SynthEngine, NoteOnSoundsAndNothingElseIsSilent) {
+    auto engine = smallEngine();
+    if (!engine) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
+
+    EXPECT_LT(peakOf(engine->renderInterleaved(kHalfSecond)), kSilence);
+    engine->play(noteOn(0, 60, 100));
+    EXPECT_GT(peakOf(engine->renderInterleaved(kHalfSecond)), 1e-3F);
+}
+
+TEST(SynthEngine, NoteOffEndsTheNote) {
+    auto engine = smallEngine();
+    if (!engine) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
+
+    engine->play(noteOn(0, 60, 100));
+    engine->renderInterleaved(kHalfSecond);
+    engine->play(noteOff(0, 60));
+    engine->renderInterleaved(4 * kHalfSecond);  // release and reverb tail
+    EXPECT_LT(peakOf(engine->renderInterleaved(kHalfSecond)), kSilence);
+}
+
+TEST(SynthEngine, SilenceCutsHeldNotesAndTheReverbAtOnce) {
+    auto engine = smallEngine();
+    if (!engine) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
+
+    engine->play(programChange(0, 19));  // organ: sustains for as long as it is held
+    engine->play(noteOn(0, 60, 127));
+    engine->play(noteOn(9, 49, 127));  // crash cymbal, long ring
+    engine->renderInterleaved(kHalfSecond);
+    engine->silence();
+    EXPECT_LT(peakOf(engine->renderInterleaved(512)), kSilence);
+    // The reverb keeps a faint residue for a few tens of milliseconds, below -60 dBFS;
+    // left alone it would ring at about -27 dBFS.
+    EXPECT_LT(peakOf(engine->renderInterleaved(kHalfSecond)), 1e-3F);
+}
+
+double relativeDifference(const std::vector<float>& a, const std::vector<float>& b) {
+    double diff = 0.0;
+    double level = 0.0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        diff += std::fabs(a[i] - b[i]);
+        level += std::fabs(a[i]);
+    }
+    return diff / level;
+}
+
+std::vector<float> middleC(SynthEngine& engine) {
+    engine.play(noteOn(0, 60, 100));
+    return engine.renderInterleaved(kHalfSecond);
+}
+
+// Difference between one note played on each of two programs, in fresh synthesizers.
+double timbreDistance(int programA, int programB) {
+    auto a = smallEngine();
+    auto b = smallEngine();
+    a->play(programChange(0, programA));
+    b->play(programChange(0, programB));
+    return relativeDifference(middleC(*a), middleC(*b));
+}
+
+TEST(SynthEngine, ProgramChangeChangesTheInstrument) {
+    if (!haveSoundFont("TimGM6mb.sf2")) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
+    EXPECT_LT(timbreDistance(0, 0), 1e-6);
+    EXPECT_GT(timbreDistance(0, 40), 0.5);  // piano against violin
+}
+
+TEST(SynthEngine, SilenceRestoresTheDefaultProgram) {
+    auto engine = smallEngine();
+    auto fresh = smallEngine();
+    if (!engine) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
+
+    engine->play(programChange(0, 40));
+    engine->silence();
+    EXPECT_LT(relativeDifference(middleC(*fresh), middleC(*engine)), 0.05);
+}
+
+TEST(SynthEngine, RefusesAMissingOrBrokenSoundFont) {
+    EXPECT_EQ(SynthEngine::create("/nonexistent/tonvel.sf2", {}), nullptr);
+    const auto notASoundFont = std::filesystem::temp_directory_path() / "tonvel-not-a.sf2";
+    { std::ofstream(notASoundFont) << "RIFF, but not really"; }
+    EXPECT_EQ(SynthEngine::create(notASoundFont, {}), nullptr);
+    std::filesystem::remove(notASoundFont);
+}
+
+// Levels with the gain the built-in synthesizer picks for each bundled set.
+class SynthLevel : public ::testing::TestWithParam<std::string> {
+  protected:
+    std::unique_ptr<SynthEngine> engine() const {
+        const auto path = kSystemSoundFonts / GetParam();
+        if (!std::filesystem::is_regular_file(path)) return nullptr;
+        SynthConfig config;
+        config.gain = synthGainFor(path);
+        return SynthEngine::create(path, config);
+    }
+};
+
+TEST_P(SynthLevel, SinglePianoNoteIsLoudButLeavesHeadroom) {
+    auto synth = engine();
+    if (!synth) GTEST_SKIP() << GetParam() << " not installed";
+    synth->play(noteOn(0, 60, 127));
+    const double peak = dbfs(peakOf(synth->renderInterleaved(4 * kHalfSecond)));
+    EXPECT_GT(peak, -19.0);
+    EXPECT_LT(peak, -11.0);
+}
+
+TEST_P(SynthLevel, FullChordWithDrumsDoesNotClip) {
+    const std::vector<std::vector<int>> chords = {
+        {36, 43, 48, 52, 55, 60, 64, 67, 72, 76},
+        {60, 61, 62, 63, 64, 65, 66, 67, 68, 69},
+        {72, 76, 79, 84, 88, 91, 96, 100, 103, 108},
+    };
+    for (const auto& chord : chords) {
+        auto synth = engine();
+        if (!synth) GTEST_SKIP() << GetParam() << " not installed";
+        for (int note : chord) synth->play(noteOn(0, note, 127));
+        for (int drum : {36, 38, 42, 49}) synth->play(noteOn(9, drum, 127));
+        EXPECT_LT(peakOf(synth->renderInterleaved(4 * kHalfSecond)), 1.0F)
+            << "chord from note " << chord.front();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BundledSoundFonts, SynthLevel,
+                         ::testing::Values("FluidR3_GM.sf2", "TimGM6mb.sf2"),
+                         [](const auto& info) { return info.param.substr(0, 6); });
+
+}  // namespace
+}  // namespace tonvel
