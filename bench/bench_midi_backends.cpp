@@ -1,0 +1,199 @@
+// The built-in synthesizer and the system MIDI ports: load time, memory, reopening,
+// message cost and output levels. The live benchmarks need a sound server (a user
+// PulseAudio will do) and skip themselves without one.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "midi/backends/fluid_audio_output.h"
+#include "midi/backends/platform_midi_system.h"
+#include "midi/backends/synth_gain.h"
+
+namespace tonvel {
+namespace {
+
+const std::filesystem::path kSoundFonts = "/usr/share/sounds/sf2";
+
+double residentMegabytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    }
+    return 0.0;
+}
+
+std::unique_ptr<SynthEngine> engineFor(const std::string& file) {
+    const auto path = kSoundFonts / file;
+    SynthConfig config;
+    config.gain = synthGainFor(path);
+    return SynthEngine::create(path, config);
+}
+
+class NoAudio : public AudioOutput {
+  public:
+    bool start(SynthEngine&) override { return true; }
+    void stop() override {}
+};
+
+void BM_SynthMemory(benchmark::State& state, const std::string& file) {
+    for (auto _ : state) {
+        const double before = residentMegabytes();
+        auto engine = engineFor(file);
+        if (!engine) {
+            state.SkipWithError("SoundFont not installed");
+            return;
+        }
+        const double after = residentMegabytes();
+        state.counters["rss_MB"] = after;
+        state.counters["added_MB"] = after - before;
+    }
+}
+BENCHMARK_CAPTURE(BM_SynthMemory, TimGM6mb, std::string("TimGM6mb.sf2"))->Iterations(1);
+BENCHMARK_CAPTURE(BM_SynthMemory, FluidR3_GM, std::string("FluidR3_GM.sf2"))->Iterations(1);
+
+void BM_SoundFontLoad(benchmark::State& state, const std::string& file) {
+    for (auto _ : state) {
+        auto engine = engineFor(file);
+        if (!engine) {
+            state.SkipWithError("SoundFont not installed");
+            return;
+        }
+        benchmark::DoNotOptimize(engine.get());
+    }
+}
+BENCHMARK_CAPTURE(BM_SoundFontLoad, TimGM6mb, std::string("TimGM6mb.sf2"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+BENCHMARK_CAPTURE(BM_SoundFontLoad, FluidR3_GM, std::string("FluidR3_GM.sf2"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+// Peak level, in dBFS, of a piano middle C and of the loudest ten-note chord with
+// drums, all at velocity 127, with the gain chosen for the SoundFont.
+void BM_PeakLevel(benchmark::State& state, const std::string& file) {
+    auto peakDbfs = [&](const std::vector<std::pair<int, int>>& notes) {
+        auto engine = engineFor(file);
+        for (auto [channel, note] : notes) engine->play(0x7F0090 + channel + note * 0x100);
+        const auto samples = engine->renderInterleaved(96000);
+        float peak = 0.0F;
+        for (float s : samples) peak = std::max(peak, std::fabs(s));
+        return 20.0 * std::log10(peak);
+    };
+    if (!std::filesystem::exists(kSoundFonts / file)) {
+        state.SkipWithError("SoundFont not installed");
+        return;
+    }
+    const std::vector<std::vector<int>> chords = {{36, 43, 48, 52, 55, 60, 64, 67, 72, 76},
+                                                  {60, 61, 62, 63, 64, 65, 66, 67, 68, 69},
+                                                  {72, 76, 79, 84, 88, 91, 96, 100, 103, 108}};
+    for (auto _ : state) {
+        state.counters["gain"] = synthGainFor(kSoundFonts / file);
+        state.counters["single_dBFS"] = peakDbfs({{0, 60}});
+        double loudest = -120.0;
+        for (const auto& chord : chords) {
+            std::vector<std::pair<int, int>> notes;
+            for (int note : chord) notes.emplace_back(0, note);
+            for (int drum : {36, 38, 42, 49}) notes.emplace_back(9, drum);
+            const double level = peakDbfs(notes);
+            if (&chord == &chords.front()) state.counters["chord_dBFS"] = level;
+            loudest = std::max(loudest, level);
+        }
+        state.counters["loudest_chord_dBFS"] = loudest;
+    }
+}
+BENCHMARK_CAPTURE(BM_PeakLevel, TimGM6mb, std::string("TimGM6mb.sf2"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(BM_PeakLevel, FluidR3_GM, std::string("FluidR3_GM.sf2"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// Close and reopen of the built-in synthesizer with real audio output, as a refresh
+// does it, after the stream has played for settle_ms. A PulseAudio null sink holds a
+// new stream's first write for up to two seconds (it has run ahead while idle), and
+// a close in that window waits for it: settle_ms 200 shows that case.
+void BM_SynthReopen(benchmark::State& state) {
+    const auto settle = std::chrono::milliseconds(state.range(0));
+    auto output = std::make_unique<FluidAudioOutput>();
+    FluidAudioOutput* audio = output.get();
+    BuiltinSynth synth(SoundFontSearch::systemDefault(), std::move(output));
+    if (!synth.open()) {
+        state.SkipWithError("no audio output could be opened (no sound server?)");
+        return;
+    }
+    state.SetLabel(audio->activeDriver());
+    std::vector<double> roundTrips;
+    for (auto _ : state) {
+        std::this_thread::sleep_for(settle);
+        const auto start = std::chrono::steady_clock::now();
+        synth.close();
+        const bool reopened = synth.open();
+        const auto end = std::chrono::steady_clock::now();
+        if (!reopened) {
+            state.SkipWithError("reopening failed");
+            return;
+        }
+        const std::chrono::duration<double> elapsed = end - start;
+        state.SetIterationTime(elapsed.count());
+        roundTrips.push_back(elapsed.count() * 1000.0);
+    }
+    std::sort(roundTrips.begin(), roundTrips.end());
+    state.counters["median_ms"] = roundTrips[roundTrips.size() / 2];
+    state.counters["max_ms"] = roundTrips.back();
+}
+BENCHMARK(BM_SynthReopen)
+    ->ArgName("settle_ms")
+    ->Arg(2500)
+    ->Arg(200)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->UseManualTime();
+
+// One note-on into the synthesizer through the MidiSystem interface, no audio thread.
+void BM_SendNoteOnOffline(benchmark::State& state) {
+    PlatformMidiSystem midi(
+        std::make_unique<BuiltinSynth>(SoundFontSearch{kSoundFonts, {"TimGM6mb.sf2"}},
+                                       std::make_unique<NoAudio>()),
+        std::make_unique<SystemMidiPorts>());
+    if (!midi.open(-1)) {
+        state.SkipWithError("TimGM6mb.sf2 not installed");
+        return;
+    }
+    uint32_t count = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(midi.sendShortMessage(0x640090 + (36 + count % 48) * 0x100));
+        // Clear the voices now and then, as the audio thread would by playing them out.
+        if (++count % 64 == 0) {
+            state.PauseTiming();
+            midi.builtinSynth().engine()->silence();
+            state.ResumeTiming();
+        }
+    }
+}
+BENCHMARK(BM_SendNoteOnOffline);
+
+// Listing ports where neither an ALSA sequencer nor a JACK server answers.
+void BM_OutputNamesWithoutServers(benchmark::State& state) {
+    const char* server = std::getenv("JACK_DEFAULT_SERVER");
+    const std::string saved = server != nullptr ? server : "";
+    setenv("JACK_DEFAULT_SERVER", "tonvel-bench-no-such-server", 1);
+    PlatformMidiSystem midi;
+    for (auto _ : state) benchmark::DoNotOptimize(midi.outputNames());
+    if (server != nullptr) {
+        setenv("JACK_DEFAULT_SERVER", saved.c_str(), 1);
+    } else {
+        unsetenv("JACK_DEFAULT_SERVER");
+    }
+}
+BENCHMARK(BM_OutputNamesWithoutServers)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace tonvel
