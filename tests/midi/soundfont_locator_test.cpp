@@ -1,6 +1,7 @@
 #include "midi/backends/soundfont_locator.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -16,9 +17,9 @@ namespace fs = std::filesystem;
 class TempFolder {
   public:
     TempFolder() {
+        static int made = 0;
         path_ = fs::temp_directory_path() /
-                ("tonvel-sf2-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                ("tonvel-sf2-" + std::to_string(getpid()) + "-" + std::to_string(++made));
         fs::remove_all(path_);
         fs::create_directories(path_);
     }

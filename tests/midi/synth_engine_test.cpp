@@ -1,6 +1,7 @@
 #include "midi/backends/synth_engine.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -98,7 +99,8 @@ TEST(SynthEngine, SilenceRestoresTheDefaultProgram) {
 
 TEST(SynthEngine, RefusesAMissingOrBrokenSoundFont) {
     EXPECT_EQ(SynthEngine::create("/nonexistent/tonvel.sf2", {}), nullptr);
-    const auto notASoundFont = std::filesystem::temp_directory_path() / "tonvel-not-a.sf2";
+    const auto notASoundFont = std::filesystem::temp_directory_path() /
+                               ("tonvel-not-a-" + std::to_string(getpid()) + ".sf2");
     { std::ofstream(notASoundFont) << "RIFF, but not really"; }
     EXPECT_EQ(SynthEngine::create(notASoundFont, {}), nullptr);
     std::filesystem::remove(notASoundFont);
