@@ -78,6 +78,16 @@ void frmPiano::Form_KeyDown(int keyCode, int shift) {
         } else if (keyCode == kF5) {
             resetLights();
         }
+    } else if (shift == kShiftMask) {
+        if (keyCode == kLeft) {
+            nudgeVolume(-2.2f);
+        } else if (keyCode == kRight) {
+            nudgeVolume(2.2f);
+        } else if (keyCode == kDown) {
+            nudgeTempo(1.1f);
+        } else if (keyCode == kUp) {
+            nudgeTempo(-1.1f);
+        }
     } else if (shift == kAltMask) {
         if (keyCode == 'M') {
             Butt_Click(0);
@@ -155,6 +165,8 @@ void frmPiano::Form_KeyUp(int keyCode, int shift) {
         tmrCap.enabled = true;
         lblCH.tag = "0";
     }
+    if (keyCode == kLeft || keyCode == kRight) VolPtr.picture = VolNormal.picture;
+    if (keyCode == kUp || keyCode == kDown) IntPtr.picture = IntroNormal.picture;
     if (keyCode >= kF1 && keyCode <= kF4)
         lblBank[static_cast<size_t>(keyCode - kF1)].foreColor = kLabelNormal;
     lblInstrument.foreColor = kLabelNormal;

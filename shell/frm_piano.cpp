@@ -80,6 +80,10 @@ void frmPiano::layoutControls() {
     lblVolume = Label{.toolTip = "Volume : 100%", .rect = toRect(skin::kVolumeHitArea)};
     lblIntro = Label{.toolTip = "Tempo : Normal", .rect = toRect(skin::kTempoHitArea)};
     lblIntrHold = Label{.caption = "0", .visible = false};
+    lblVol = Label{.caption = "44", .visible = false};
+    lblTmpo = Label{.caption = "11", .visible = false};
+    lblVolume.tag = "0";
+    lblIntro.tag = "0";
     lblOver = Label{.rect = toRect(skin::kKeyCover)};
     lblBeat = Label{.rect = toRect(skin::kRhythmLabel)};
     const char* transport[] = {"\u25B6", "Fill", "II", "End", "\u25A0"};
@@ -170,6 +174,7 @@ void frmPiano::Form_Load() {
     state.noteVelocity = 127;
     mnuPiano_Click(state.bankPrograms[0]);
     mnuBaseKey_Click(4);
+    lblIntro_DblClick();
     PianoSkin_MouseMove();
 }
 

@@ -85,6 +85,16 @@ class frmPiano {
     void lblDrums_MouseMove(int index);
     void lblBeatCtrl_MouseMove(int index);
 
+    // Volume and tempo sliders. X and Y are twips when Button is 1, pixels otherwise.
+    void lblVolume_MouseDown(int button, int shift, float x, float y);
+    void lblVolume_MouseMove(int button, int shift, float x, float y);
+    void lblVolume_MouseUp();
+    void lblVolume_DblClick();
+    void lblIntro_MouseDown(int button, int shift, float x, float y);
+    void lblIntro_MouseMove(int button, int shift, float x, float y);
+    void lblIntro_MouseUp();
+    void lblIntro_DblClick();
+
     // Moving the window.
     void Form_MouseDown(int button, int shift, float x, float y);
     void lbl_Move_MouseDown(int index, int button, int shift, float x, float y);
@@ -114,6 +124,7 @@ class frmPiano {
     Label PCap;
     Label lblInstrument, ChNum, lblBaseKey, lblCH;
     Label lblVolume, lblIntro, lblIntrHold;
+    Label lblVol, lblTmpo;  // pointer offsets, as text
     Label lblOver, lblBeat;
     std::array<Label, 5> lblBeatCtrl;
     std::array<Label, 4> lbl_Move;
@@ -129,6 +140,7 @@ class frmPiano {
     std::array<Label, 12> lblDrums;
     std::array<Label, 36> KK;  // key labels
     Timer tmrCap{.enabled = false, .interval = 700};
+    Timer tmrBeat{.enabled = false, .interval = 80};
 
     // Menus, popped up only.
     std::array<MenuItem, 5> mnuMain;  // Piano, Drum, Beat, Device, Key
@@ -152,6 +164,8 @@ class frmPiano {
     void releaseAllKeys();
     void quickJump(int keyCode);
     void resetLights();
+    void nudgeVolume(float step);
+    void nudgeTempo(float step);
     void stepProgram(int program);
     void stepBaseNote(int direction);
     int16_t& bankProgramFromTag(const std::string& tag);
