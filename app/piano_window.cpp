@@ -167,6 +167,29 @@ void PianoWindow::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const int button = buttonOf(event->button());
     const int shift = shiftOf(event->modifiers());
+    // The sliders get the mouse in twips from their own corner, and keep it until release.
+    const Rect& volume = piano_->lblVolume.rect;
+    const Rect& tempo = piano_->lblIntro.rect;
+    const auto twipsX = [&](const Rect& r) {
+        return static_cast<float>((at.x() - r.left) * kTwipsPerPixel);
+    };
+    const auto twipsY = [&](const Rect& r) {
+        return static_cast<float>((at.y() - r.top) * kTwipsPerPixel);
+    };
+    if (volume.contains(at.x(), at.y())) {
+        dragging_ = Slider::Volume;
+        dragButton_ = button;
+        return run([&](frmPiano& p) {
+            p.lblVolume_MouseDown(button, shift, twipsX(volume), twipsY(volume));
+        });
+    }
+    if (tempo.contains(at.x(), at.y())) {
+        dragging_ = Slider::Tempo;
+        dragButton_ = button;
+        return run([&](frmPiano& p) {
+            p.lblIntro_MouseDown(button, shift, twipsX(tempo), twipsY(tempo));
+        });
+    }
     for (size_t i = 0; i < piano_->lblBank.size(); ++i) {
         const Rect& r = piano_->lblBank[i].rect;
         if (r.contains(at.x(), at.y())) {
@@ -211,6 +234,17 @@ bool PianoWindow::isControlAt(const QPoint& at) const {
 void PianoWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (!piano_) return;
     const QPoint at = event->position().toPoint();
+    if (dragging_ != Slider::None) {
+        const Slider slider = dragging_;
+        dragging_ = Slider::None;
+        return run([&](frmPiano& p) {
+            if (slider == Slider::Volume) {
+                p.lblVolume_MouseUp();
+            } else {
+                p.lblIntro_MouseUp();
+            }
+        });
+    }
     if (pressedBank_ >= 0) {
         const int bank = pressedBank_;
         pressedBank_ = -1;
@@ -235,6 +269,18 @@ void PianoWindow::mouseMoveEvent(QMouseEvent* event) {
     if (!piano_) return;
     const QPoint at = event->position().toPoint();
     const auto inside = [&](const Rect& r) { return r.contains(at.x(), at.y()); };
+    const Rect& volume = piano_->lblVolume.rect;
+    const Rect& tempo = piano_->lblIntro.rect;
+    const int held = dragging_ != Slider::None ? dragButton_ : 0;
+    const int shift = shiftOf(event->modifiers());
+    if (dragging_ == Slider::Volume || (dragging_ == Slider::None && inside(volume))) {
+        const float x = static_cast<float>((at.x() - volume.left) * kTwipsPerPixel);
+        return run([&](frmPiano& p) { p.lblVolume_MouseMove(held, shift, x, 0); });
+    }
+    if (dragging_ == Slider::Tempo || (dragging_ == Slider::None && inside(tempo))) {
+        const float y = static_cast<float>((at.y() - tempo.top) * kTwipsPerPixel);
+        return run([&](frmPiano& p) { p.lblIntro_MouseMove(held, shift, 0, y); });
+    }
     for (size_t i = 0; i < piano_->Butt.size(); ++i)
         if (inside(piano_->Butt[i].rect))
             return run([&](frmPiano& p) { p.Butt_MouseMove(static_cast<int>(i)); });
@@ -256,6 +302,16 @@ void PianoWindow::mouseMoveEvent(QMouseEvent* event) {
     for (const auto& strip : piano_->lbl_Move)
         if (inside(strip.rect)) return;
     run([](frmPiano& p) { p.PianoSkin_MouseMove(); });
+}
+
+void PianoWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!piano_) return;
+    const QPoint at = event->position().toPoint();
+    if (piano_->lblVolume.rect.contains(at.x(), at.y()))
+        return run([](frmPiano& p) { p.lblVolume_DblClick(); });
+    if (piano_->lblIntro.rect.contains(at.x(), at.y()))
+        return run([](frmPiano& p) { p.lblIntro_DblClick(); });
+    mousePressEvent(event);
 }
 
 void PianoWindow::closeEvent(QCloseEvent* event) {

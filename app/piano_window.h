@@ -27,6 +27,7 @@ class PianoWindow : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
     bool focusNextPrevChild(bool) override { return false; }
@@ -49,6 +50,9 @@ class PianoWindow : public QWidget {
     std::map<std::string, QPixmap> pictures_;
     std::vector<std::unique_ptr<TimerBinding>> timers_;
     int pressedBank_ = -1;
+    enum class Slider { None, Volume, Tempo };
+    Slider dragging_ = Slider::None;
+    int dragButton_ = 0;
 };
 
 }  // namespace tonvel
