@@ -5,6 +5,17 @@
 
 namespace tonvel {
 
+namespace {
+
+// The drivers hand us their buffers; the synthesizer renders through its limiter.
+int renderForDriver(void* engine, int frames, int, float**, int outputs, float** out) {
+    if (outputs < 2) return FLUID_FAILED;
+    static_cast<SynthEngine*>(engine)->render(frames, out[0], out[1]);
+    return FLUID_OK;
+}
+
+}  // namespace
+
 FluidAudioOutput::FluidAudioOutput(std::vector<std::string> drivers)
     : drivers_(std::move(drivers)) {}
 
@@ -17,7 +28,7 @@ bool FluidAudioOutput::start(SynthEngine& engine) {
     preventJackServerAutostart();
     for (const auto& name : drivers_) {
         fluid_settings_setstr(engine.settings(), "audio.driver", name.c_str());
-        driver_ = new_fluid_audio_driver(engine.settings(), engine.synth());
+        driver_ = new_fluid_audio_driver2(engine.settings(), renderForDriver, &engine);
         if (driver_ != nullptr) {
             activeDriver_ = name;
             return true;

@@ -23,11 +23,12 @@ std::unique_ptr<SynthEngine> SynthEngine::create(const std::filesystem::path& so
         delete_fluid_settings(settings);
         return nullptr;
     }
-    return std::unique_ptr<SynthEngine>(new SynthEngine(settings, synth));
+    return std::unique_ptr<SynthEngine>(new SynthEngine(settings, synth, config));
 }
 
-SynthEngine::SynthEngine(fluid_settings_t* settings, fluid_synth_t* synth)
-    : settings_(settings), synth_(synth) {}
+SynthEngine::SynthEngine(fluid_settings_t* settings, fluid_synth_t* synth,
+                         const SynthConfig& config)
+    : settings_(settings), synth_(synth), limiter_(config.ceiling, 0.08F, config.sampleRate) {}
 
 SynthEngine::~SynthEngine() {
     delete_fluid_synth(synth_);
@@ -75,12 +76,19 @@ void SynthEngine::silence() {
     // Both take effect in the next rendered block; render it now, into nothing, so the
     // first block after reopening is already quiet.
     renderInterleaved(256);
+    limiter_.reset();
 }
 
 std::vector<float> SynthEngine::renderInterleaved(int frames) {
     std::vector<float> out(static_cast<size_t>(frames) * 2);
     fluid_synth_write_float(synth_, frames, out.data(), 0, 2, out.data(), 1, 2);
+    limiter_.processInterleaved(out.data(), frames);
     return out;
+}
+
+void SynthEngine::render(int frames, float* left, float* right) {
+    fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
+    limiter_.process(left, right, frames);
 }
 
 int SynthEngine::soundFontCount() const {

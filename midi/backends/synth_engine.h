@@ -7,16 +7,20 @@
 #include <memory>
 #include <vector>
 
+#include "midi/backends/peak_limiter.h"
+
 namespace tonvel {
 
 struct SynthConfig {
     double sampleRate = 48000.0;
     // Audio buffering, read when an audio driver is created for this synthesizer.
-    // FluidSynth's PulseAudio stream buffers one period: 512 frames is 10.7 ms. With
-    // 256 or 128 frames a PulseAudio without real-time scheduling drops out audibly.
-    int periodSize = 512;
+    // FluidSynth's PulseAudio stream buffers about one period: 256 frames is 5.3 ms and
+    // keeps a key press to its sound near 11 ms. 128 frames dropped out on a null sink.
+    int periodSize = 256;
     int periods = 2;
-    float gain = 0.5F;
+    float gain = 0.7F;
+    // The output limiter's ceiling, about -1 dBFS.
+    float ceiling = 0.89F;
 };
 
 // A FluidSynth instance with one SoundFont loaded, with no audio output of its own:
@@ -39,16 +43,19 @@ class SynthEngine {
 
     // Renders frames of interleaved stereo. Only while no audio driver is attached.
     std::vector<float> renderInterleaved(int frames);
+    // Renders for an audio driver, on its thread.
+    void render(int frames, float* left, float* right);
 
     int soundFontCount() const;
     fluid_settings_t* settings() const { return settings_; }
     fluid_synth_t* synth() const { return synth_; }
 
   private:
-    SynthEngine(fluid_settings_t* settings, fluid_synth_t* synth);
+    SynthEngine(fluid_settings_t* settings, fluid_synth_t* synth, const SynthConfig& config);
 
     fluid_settings_t* settings_;
     fluid_synth_t* synth_;
+    PeakLimiter limiter_;
 };
 
 }  // namespace tonvel

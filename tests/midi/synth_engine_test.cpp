@@ -52,9 +52,9 @@ TEST(SynthEngine, SilenceCutsHeldNotesAndTheReverbAtOnce) {
     engine->renderInterleaved(kHalfSecond);
     engine->silence();
     EXPECT_LT(peakOf(engine->renderInterleaved(512)), kSilence);
-    // The reverb keeps a faint residue for a few tens of milliseconds, below -60 dBFS;
-    // left alone it would ring at about -27 dBFS.
-    EXPECT_LT(peakOf(engine->renderInterleaved(kHalfSecond)), 1e-3F);
+    // The reverb keeps a faint residue for a few tens of milliseconds, below -54 dBFS;
+    // left alone it would ring at about -24 dBFS.
+    EXPECT_LT(peakOf(engine->renderInterleaved(kHalfSecond)), 2e-3F);
 }
 
 double relativeDifference(const std::vector<float>& a, const std::vector<float>& b) {
@@ -123,8 +123,8 @@ TEST_P(SynthLevel, SinglePianoNoteIsLoudButLeavesHeadroom) {
     if (!synth) GTEST_SKIP() << GetParam() << " not installed";
     synth->play(noteOn(0, 60, 127));
     const double peak = dbfs(peakOf(synth->renderInterleaved(4 * kHalfSecond)));
-    EXPECT_GT(peak, -19.0);
-    EXPECT_LT(peak, -11.0);
+    EXPECT_GT(peak, -14.0);
+    EXPECT_LT(peak, -10.0);
 }
 
 TEST_P(SynthLevel, FullChordWithDrumsDoesNotClip) {
@@ -138,7 +138,7 @@ TEST_P(SynthLevel, FullChordWithDrumsDoesNotClip) {
         if (!synth) GTEST_SKIP() << GetParam() << " not installed";
         for (int note : chord) synth->play(noteOn(0, note, 127));
         for (int drum : {36, 38, 42, 49}) synth->play(noteOn(9, drum, 127));
-        EXPECT_LT(peakOf(synth->renderInterleaved(4 * kHalfSecond)), 1.0F)
+        EXPECT_LT(peakOf(synth->renderInterleaved(4 * kHalfSecond)), 0.9F)
             << "chord from note " << chord.front();
     }
 }
