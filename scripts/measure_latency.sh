@@ -11,7 +11,7 @@ pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
     [[ -n ${PULSE_STARTED:-} ]] && pulseaudio --kill 2>/dev/null
-    rm -rf "$work"
+    [[ -n ${KEEP:-} ]] && echo "kept $work" || rm -rf "$work"
 }
 trap cleanup EXIT
 
@@ -52,8 +52,19 @@ sleep 0.5
 "$build/tests/tonvel_xkey" tap 52 1500
 sleep 0.5
 kill $rec; wait $rec 2>/dev/null
-echo -n "one note at velocity 127: "
+echo -n "one note at velocity 127, first instrument (Rock Organ): "
 sox "$work/one.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {printf "peak %.3f (%.1f dBFS)\n", $3, 20*log(($3>0?$3:1e-9))/log(10)}'
+
+"$build/tests/tonvel_xkey" tap 110 50   # Home: Acoustic Grand Piano
+sleep 0.3
+parecord --device=test_null.monitor --file-format=wav "$work/piano.wav" &
+rec=$!
+sleep 0.5
+"$build/tests/tonvel_xkey" tap 24 1500  # Q: note 71 at base note E
+sleep 0.5
+kill $rec; wait $rec 2>/dev/null
+echo -n "one piano note at velocity 127: "
+sox "$work/piano.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {printf "peak %.3f (%.1f dBFS)\n", $3, 20*log(($3>0?$3:1e-9))/log(10)}'
 
 parecord --device=test_null.monitor --file-format=wav "$work/chord.wav" &
 rec=$!

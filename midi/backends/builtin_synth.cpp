@@ -9,7 +9,7 @@ BuiltinSynth::BuiltinSynth(SoundFontSearch search, std::unique_ptr<AudioOutput> 
     : search_(std::move(search)), config_(config), audio_(std::move(audio)) {}
 
 BuiltinSynth::~BuiltinSynth() {
-    close();
+    stopAudio();
 }
 
 bool BuiltinSynth::ensureLoaded() {
@@ -28,15 +28,23 @@ bool BuiltinSynth::ensureLoaded() {
 bool BuiltinSynth::open() {
     close();
     if (!ensureLoaded()) return false;
-    open_ = audio_->start(*engine_);
+    if (!audioRunning_) audioRunning_ = audio_->start(*engine_);
+    open_ = audioRunning_;
     return open_;
 }
 
 void BuiltinSynth::close() {
     if (!open_) return;
-    audio_->stop();
-    engine_->silence();
+    engine_->cutAllSound();
     open_ = false;
+}
+
+void BuiltinSynth::stopAudio() {
+    close();
+    if (!audioRunning_) return;
+    audio_->stop();
+    audioRunning_ = false;
+    engine_->silence();
 }
 
 bool BuiltinSynth::send(uint32_t message) {

@@ -10,8 +10,10 @@
 namespace tonvel {
 
 // The built-in synthesizer as a MIDI output. The SoundFont is loaded at the first
-// open and kept for the rest of the run: closing only stops the sound, so the
-// frequent close-and-reopen of a refresh stays fast.
+// open and kept for the rest of the run. Closing silences every voice and refuses
+// messages, but keeps the audio stream: the window closes and reopens the output at
+// every refresh, and a new stream can take hundreds of milliseconds to sound.
+// The stream stops when another output takes over (stopAudio) or at the end.
 class BuiltinSynth {
   public:
     // The gain in config is replaced by the level chosen for the SoundFont found.
@@ -23,6 +25,7 @@ class BuiltinSynth {
 
     bool open();
     void close();
+    void stopAudio();
     bool isOpen() const { return open_; }
     // False unless open. The message must be sendable (isSendableShortMessage).
     bool send(uint32_t message);
@@ -43,6 +46,7 @@ class BuiltinSynth {
     bool loadAttempted_ = false;
     int soundFontLoads_ = 0;
     bool open_ = false;
+    bool audioRunning_ = false;
 };
 
 }  // namespace tonvel

@@ -29,6 +29,8 @@ std::vector<std::string> PlatformMidiSystem::outputNames() {
 bool PlatformMidiSystem::open(int deviceNumber) {
     close();
     if (deviceNumber == -1) return synth_->open();
+    // Another output takes over: the synthesizer's sound stream goes too.
+    synth_->stopAudio();
     if (deviceNumber < 0 || static_cast<size_t>(deviceNumber) >= listedPorts_.size()) return false;
     return ports_->open(listedPorts_[deviceNumber]);
 }

@@ -68,11 +68,15 @@ void SynthEngine::play(uint32_t message) {
     }
 }
 
-void SynthEngine::silence() {
+void SynthEngine::cutAllSound() {
     // In this order: the reset alone lets the voices ring on in their release, and it
     // is the reset that clears the reverb.
     fluid_synth_system_reset(synth_);
     fluid_synth_all_sounds_off(synth_, -1);
+}
+
+void SynthEngine::silence() {
+    cutAllSound();
     // Both take effect in the next rendered block; render it now, into nothing, so the
     // first block after reopening is already quiet.
     renderInterleaved(256);

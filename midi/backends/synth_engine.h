@@ -40,6 +40,9 @@ class SynthEngine {
     // nothing from before is heard when output resumes. Only while no audio driver is
     // attached.
     void silence();
+    // Cuts every voice and resets the synthesizer like silence(), from the next block
+    // an attached audio driver renders.
+    void cutAllSound();
 
     // Renders frames of interleaved stereo. Only while no audio driver is attached.
     std::vector<float> renderInterleaved(int frames);

@@ -77,6 +77,20 @@ TEST(PlatformMidiSystem, OpeningAMissingPortClosesTheSynthAndFails) {
     EXPECT_EQ(audio->stops, 1);
 }
 
+TEST(PlatformMidiSystem, RefreshingTheSynthKeepsItsSoundStream) {
+    if (!haveSoundFont("TimGM6mb.sf2")) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
+    auto audio = std::make_shared<FakeAudioOutput::Log>();
+    auto midi = withFakeAudio(audio);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(midi->open(-1));
+        EXPECT_TRUE(midi->sendShortMessage(noteOn(0, 60, 100)));
+        midi->close();
+        EXPECT_FALSE(midi->sendShortMessage(noteOn(0, 62, 100))) << "refused while closed";
+    }
+    EXPECT_EQ(audio->starts, 1);
+    EXPECT_EQ(audio->stops, 0);
+}
+
 // Points JACK clients at a server name nobody uses, for the life of the object.
 class NoJackServer {
   public:
