@@ -40,13 +40,13 @@ int main(int argc, char** argv) {
     const int presses = std::atoi(argv[3]);
     const float threshold = argc > 4 ? std::strtof(argv[4], nullptr) : 0.01f;
 
-    pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 1};
+    pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 1};
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.fragsize = kChunkFrames * sizeof(float);
     int error = 0;
     pa_simple* record = pa_simple_new(nullptr, "tonvel-latency", PA_STREAM_RECORD, source,
-                                      "monitor", &spec, nullptr, &attr, &error);
+                                      "monitor", &format, nullptr, &attr, &error);
     if (!record) {
         std::fprintf(stderr, "cannot record %s: %s\n", source, pa_strerror(error));
         return 1;
