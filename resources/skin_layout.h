@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "resources/piano_keys.h"
+
 namespace tonvel::skin {
 
 struct Rect {
@@ -82,69 +84,46 @@ inline constexpr std::array<Rect, 4> kDragStrips{{
     {95, 214, 335, 28},
 }};
 
-// Piano key i (semitones above the lowest key): the wide lower face, and for white keys
-// the narrow upper part between the black keys (empty for black keys).
-inline constexpr int kPianoKeyCount = 36;
-inline constexpr std::array<Rect, kPianoKeyCount> kKeyLower{{
-    {95, 180, 14, 30},  {105, 139, 10, 40}, {111, 180, 14, 30}, {121, 139, 10, 40},
-    {127, 180, 14, 30}, {143, 180, 14, 30}, {153, 139, 10, 40}, {159, 180, 14, 30},
-    {169, 139, 10, 40}, {175, 180, 14, 30}, {185, 139, 10, 40}, {191, 180, 14, 30},
-    {207, 180, 14, 30}, {217, 139, 10, 40}, {223, 180, 14, 30}, {233, 139, 10, 40},
-    {239, 180, 14, 30}, {255, 180, 14, 30}, {265, 139, 10, 40}, {271, 180, 14, 30},
-    {281, 139, 10, 40}, {287, 180, 14, 30}, {297, 139, 10, 40}, {303, 180, 14, 30},
-    {319, 180, 14, 30}, {329, 139, 10, 40}, {335, 180, 14, 30}, {345, 139, 10, 40},
-    {351, 180, 14, 30}, {367, 180, 14, 30}, {377, 139, 10, 40}, {383, 180, 14, 30},
-    {393, 139, 10, 40}, {399, 180, 14, 30}, {409, 139, 10, 40}, {415, 180, 14, 30},
-}};
-inline constexpr std::array<Rect, kPianoKeyCount> kKeyUpper{{
-    {95, 139, 9, 45},
-    {},
-    {116, 139, 4, 43},
-    {},
-    {132, 139, 9, 45},
-    {143, 139, 9, 45},
-    {},
-    {164, 139, 4, 43},
-    {},
-    {180, 139, 4, 43},
-    {},
-    {196, 139, 9, 45},
-    {207, 139, 9, 45},
-    {},
-    {228, 139, 4, 45},
-    {},
-    {244, 139, 9, 45},
-    {255, 139, 9, 45},
-    {},
-    {276, 139, 4, 43},
-    {},
-    {292, 139, 4, 43},
-    {},
-    {308, 139, 9, 45},
-    {319, 139, 9, 45},
-    {},
-    {340, 139, 4, 43},
-    {},
-    {356, 139, 9, 45},
-    {367, 139, 9, 45},
-    {},
-    {388, 139, 4, 43},
-    {},
-    {404, 139, 4, 43},
-    {},
-    {420, 139, 9, 45},
-}};
+// Piano key i (semitones above the lowest key) in pixels: the wide lower face, and for
+// white keys the narrow upper part between the black keys (empty for black keys).
+inline constexpr int kPianoKeyCount = static_cast<int>(keys::kPianoKeys.size());
 
 constexpr bool isBlackKey(int i) {
-    const int step = i % 12;
-    return step == 1 || step == 3 || step == 6 || step == 8 || step == 10;
+    return keys::isBlackKey(i);
 }
 
+constexpr Rect keyLower(int i) {
+    constexpr int px = keys::kTwipsPerPixel;
+    const auto& key = keys::kPianoKeys[static_cast<size_t>(i)];
+    return isBlackKey(i) ? Rect{key.left / px, keys::kBlackTop / px, keys::kBlackWidth / px,
+                                keys::kBlackHeight / px}
+                         : Rect{key.left / px, keys::kWhiteTop / px, keys::kWhiteWidth / px,
+                                keys::kWhiteHeight / px};
+}
+
+constexpr Rect keyUpper(int i) {
+    constexpr int px = keys::kTwipsPerPixel;
+    const auto& key = keys::kPianoKeys[static_cast<size_t>(i)];
+    if (isBlackKey(i)) return {};
+    return {key.upperLeft / px, keys::kUpperTop / px, key.upperWidth / px, key.upperHeight / px};
+}
+
+template <Rect (*place)(int)>
+constexpr std::array<Rect, keys::kPianoKeys.size()> allKeys() {
+    std::array<Rect, keys::kPianoKeys.size()> out{};
+    for (int i = 0; i < kPianoKeyCount; ++i) out[static_cast<size_t>(i)] = place(i);
+    return out;
+}
+inline constexpr auto kKeyLower = allKeys<keyLower>();
+inline constexpr auto kKeyUpper = allKeys<keyUpper>();
+
 // Drum pads, in keypad order: three columns, four rows.
-inline constexpr int kDrumPadCount = 12;
-inline constexpr int kDrumPadSize = 9;
+inline constexpr int kDrumPadCount = static_cast<int>(keys::kPadPlaces.size());
+inline constexpr int kDrumPadSize = keys::kPadSize / keys::kTwipsPerPixel;
 constexpr Rect drumPad(int j) {
-    return {285 + (j % 3) * 11, 90 + (j / 3) * 10, kDrumPadSize, kDrumPadSize};
+    const auto& pad = keys::kPadPlaces[static_cast<size_t>(j)];
+    return {pad[0] / keys::kTwipsPerPixel, pad[1] / keys::kTwipsPerPixel, kDrumPadSize,
+            kDrumPadSize};
 }
 
 }  // namespace tonvel::skin

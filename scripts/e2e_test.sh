@@ -42,17 +42,21 @@ for _ in $(seq 50); do jack_lsp 2>/dev/null | grep -q midi-monitor:input && brea
 # the first MIDI port (the receiver) instead of the built-in synthesizer.
 cp "$build/tonvel" "$work/"
 printf ' 1             1             0 \r\n 18            19            10            7 \r\n 49            56            51            45            47            48            46            42            44            37            36            40 \r\n' >"$work/con_set.dat"
-"$work/tonvel" >"$work/tonvel.log" 2>&1 &
-pids+=($!)
-window=""
-for _ in $(seq 100); do
-    window=$(xdotool search --name '^Tonvel$' 2>/dev/null | head -n1)
-    [[ -n $window ]] && break
-    sleep 0.1
-done
-[[ -n $window ]] || fail "the window did not appear"
-xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-sleep 1
+# Starts the program and waits for its window to have the focus.
+start_program() {
+    "$work/tonvel" >>"$work/tonvel.log" 2>&1 &
+    pids+=($!)
+    window=""
+    for _ in $(seq 100); do
+        window=$(xdotool search --name '^Tonvel$' 2>/dev/null | head -n1)
+        [[ -n $window ]] && break
+        sleep 0.1
+    done
+    [[ -n $window ]] || fail "the window did not appear"
+    xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+    sleep 1
+}
+start_program
 
 xkey=$build/tests/tonvel_xkey
 "$xkey" down 52             # Z
@@ -118,17 +122,7 @@ for _ in $(seq 50); do kill -0 "${pids[-1]}" 2>/dev/null || break; sleep 0.1; do
 kill -0 "${pids[-1]}" 2>/dev/null && fail "Ctrl+X did not end the program"
 grep -q "^ 18            19            40            7 " "$work/con_set.dat" ||
     fail "bank F3 was not saved: $(sed -n 2p "$work/con_set.dat")"
-"$work/tonvel" >>"$work/tonvel.log" 2>&1 &
-pids+=($!)
-window=""
-for _ in $(seq 100); do
-    window=$(xdotool search --name '^Tonvel$' 2>/dev/null | head -n1)
-    [[ -n $window ]] && break
-    sleep 0.1
-done
-[[ -n $window ]] || fail "the window did not appear again"
-xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-sleep 1
+start_program
 lines=$(wc -l <"$work/dump.log")
 "$xkey" tap 69 100          # F3
 sleep 0.5

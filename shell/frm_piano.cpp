@@ -10,42 +10,6 @@ namespace tonvel {
 
 namespace {
 
-struct KeyLight {
-    int left;
-    int upperLeft;  // 0 for a black key
-    int upperWidth;
-    int upperHeight;
-};
-
-// Lights of the 36 piano keys, in twips. A white key's face is L-shaped, so it has a
-// wide lower light and a narrow upper one between the black keys.
-constexpr std::array<KeyLight, 36> kKeyLights = {{
-    {1425, 1425, 135, 675}, {1575, 0, 0, 0},        {1665, 1740, 60, 645}, {1815, 0, 0, 0},
-    {1905, 1980, 135, 675}, {2145, 2145, 135, 675}, {2295, 0, 0, 0},       {2385, 2460, 60, 645},
-    {2535, 0, 0, 0},        {2625, 2700, 60, 645},  {2775, 0, 0, 0},       {2865, 2940, 135, 675},
-    {3105, 3105, 135, 675}, {3255, 0, 0, 0},        {3345, 3420, 60, 675}, {3495, 0, 0, 0},
-    {3585, 3660, 135, 675}, {3825, 3825, 135, 675}, {3975, 0, 0, 0},       {4065, 4140, 60, 645},
-    {4215, 0, 0, 0},        {4305, 4380, 60, 645},  {4455, 0, 0, 0},       {4545, 4620, 135, 675},
-    {4785, 4785, 135, 675}, {4935, 0, 0, 0},        {5025, 5100, 60, 645}, {5175, 0, 0, 0},
-    {5265, 5340, 135, 675}, {5505, 5505, 135, 675}, {5655, 0, 0, 0},       {5745, 5820, 60, 645},
-    {5895, 0, 0, 0},        {5985, 6060, 60, 645},  {6135, 0, 0, 0},       {6225, 6300, 135, 675},
-}};
-
-constexpr std::array<std::array<int, 2>, 12> kPadPlaces = {{
-    {4275, 1350},
-    {4440, 1350},
-    {4605, 1350},
-    {4275, 1500},
-    {4440, 1500},
-    {4605, 1500},
-    {4275, 1650},
-    {4440, 1650},
-    {4605, 1650},
-    {4275, 1800},
-    {4440, 1800},
-    {4605, 1800},
-}};
-
 Rect toRect(const skin::Rect& box) {
     return {box.left, box.top, box.width, box.height};
 }
@@ -105,19 +69,22 @@ void frmPiano::layoutControls() {
     IntPtr = Picture{.picture = IntroNormal.picture, .rect = toRect(skin::kTempoPointer)};
 
     layoutKeyLabels();
-    for (size_t i = 0; i < kKeyLights.size(); ++i) {
-        const auto& light = kKeyLights[i];
-        const bool white = light.upperLeft != 0;
+    for (size_t i = 0; i < keys::kPianoKeys.size(); ++i) {
+        const auto& light = keys::kPianoKeys[i];
+        const bool white = !keys::isBlackKey(static_cast<int>(i));
         shpKeys[i] = Shape{.fillColor = kKeyLightFill, .borderColor = kKeyLightBorder};
         shpKeys[i].rect =
-            white ? Rect{light.left, 2700, 210, 450} : Rect{light.left, 2085, 150, 600};
+            white ? Rect{light.left, keys::kWhiteTop, keys::kWhiteWidth, keys::kWhiteHeight}
+                  : Rect{light.left, keys::kBlackTop, keys::kBlackWidth, keys::kBlackHeight};
         wkeys[i] =
             Shape{.exists = white, .fillColor = kKeyLightFill, .borderColor = kKeyLightBorder};
-        if (white) wkeys[i].rect = {light.upperLeft, 2085, light.upperWidth, light.upperHeight};
+        if (white)
+            wkeys[i].rect = {light.upperLeft, keys::kUpperTop, light.upperWidth, light.upperHeight};
     }
-    for (size_t j = 0; j < kPadPlaces.size(); ++j) {
+    for (size_t j = 0; j < keys::kPadPlaces.size(); ++j) {
         shpDrums[j] = Shape{.visible = true, .fillColor = kPadAtRest, .borderColor = kPadBorder};
-        shpDrums[j].rect = {kPadPlaces[j][0], kPadPlaces[j][1], 135, 135};
+        shpDrums[j].rect = {keys::kPadPlaces[j][0], keys::kPadPlaces[j][1], keys::kPadSize,
+                            keys::kPadSize};
         lblDrums[j] = Label{.tag = "0"};
         lblDrums[j].rect = toRect(skin::drumPad(static_cast<int>(j)));
     }
