@@ -4,12 +4,12 @@
 set -uo pipefail
 build=$(cd "${1:-build-ci}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/lib/jack.sh"
 work=$(mktemp -d /tmp/tonvel-e2e-XXXXXX)
 pids=()
 cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    sleep 0.3
-    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
+    # The program and the receiver first, the server they use last.
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do stop_and_wait "${pids[i]}"; done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -31,9 +31,10 @@ export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
 
-jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
-pids+=($!)
-jack_wait -w -t 10 >/dev/null || fail "JACK did not start"
+jack_start "$JACK_DEFAULT_SERVER" "$work/jackd.log"
+started=$?
+pids+=("$jack_pid")
+[[ $started -eq 0 ]] || fail "JACK did not start: $(cat "$work/jackd.log")"
 jack_midi_dump >"$work/dump.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do jack_lsp 2>/dev/null | grep -q midi-monitor:input && break; sleep 0.1; done

@@ -4,6 +4,7 @@
 set -u
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/scripts/lib/jack.sh"
 build="${1:-$root/build}"
 tests="$build/tests/tonvel_midi_tests"
 if [[ ! -x "$tests" ]]; then
@@ -15,23 +16,16 @@ fi
 export JACK_DEFAULT_SERVER="tonvel-midi-test-$$"
 export JACK_NO_START_SERVER=1
 log="$(mktemp -t tonvel-jackd.XXXXXX)"
-jackd_pid=""
+jack_pid=""
 
 cleanup() {
-    if [[ -n "$jackd_pid" ]]; then
-        kill "$jackd_pid" 2>/dev/null
-        wait "$jackd_pid" 2>/dev/null
-    fi
+    [[ -n "$jack_pid" ]] && stop_and_wait "$jack_pid"
     rm -f "$log"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-JACK_NO_AUDIO_RESERVATION=1 jackd --name "$JACK_DEFAULT_SERVER" --no-realtime \
-    -d dummy -r 48000 -p 256 >"$log" 2>&1 &
-jackd_pid=$!
-
-if ! jack_wait --server "$JACK_DEFAULT_SERVER" --wait --timeout 10 >/dev/null 2>&1; then
+if ! jack_start "$JACK_DEFAULT_SERVER" "$log"; then
     echo "jack_midi_test: the JACK server did not start:" >&2
     cat "$log" >&2
     exit 1
