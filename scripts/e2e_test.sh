@@ -39,10 +39,8 @@ jack_midi_dump >"$work/dump.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do jack_lsp 2>/dev/null | grep -q midi-monitor:input && break; sleep 0.1; done
 
-# The program keeps its files beside itself: give it a folder of its own, set to use
-# the first MIDI port (the receiver) instead of the built-in synthesizer.
+# The program keeps its files beside itself: give it a folder of its own.
 cp "$build/tonvel" "$work/"
-printf ' 1             1             0 \r\n 18            19            10            7 \r\n 49            56            51            45            47            48            46            42            44            37            36            40 \r\n' >"$work/con_set.dat"
 # Starts the program and waits for its window to have the focus.
 start_program() {
     "$work/tonvel" >>"$work/tonvel.log" 2>&1 &
@@ -58,6 +56,17 @@ start_program() {
     sleep 1
 }
 start_program
+
+# Choose the receiver from the settings menu (Alt+S): second item "Midi Device", then
+# its second item, the first MIDI port after the built-in synthesizer.
+xdotool key alt+s
+sleep 0.5
+xdotool key Down Down Right
+sleep 0.3
+xdotool key Down Return
+sleep 0.5
+xdotool windowfocus "$window" 2>/dev/null
+sleep 0.5
 
 xkey=$build/tests/tonvel_xkey
 "$xkey" down 52             # Z
@@ -123,6 +132,7 @@ for _ in $(seq 50); do kill -0 "${pids[-1]}" 2>/dev/null || break; sleep 0.1; do
 kill -0 "${pids[-1]}" 2>/dev/null && fail "Ctrl+X did not end the program"
 grep -q "^ 18            19            40            7 " "$work/con_set.dat" ||
     fail "bank F3 was not saved: $(sed -n 2p "$work/con_set.dat")"
+grep -q "^ 1 " "$work/con_set.dat" || fail "the chosen port was not saved: $(sed -n 1p "$work/con_set.dat")"
 start_program
 lines=$(wc -l <"$work/dump.log")
 "$xkey" tap 69 100          # F3
