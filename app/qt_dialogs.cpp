@@ -1,6 +1,7 @@
 #include "app/qt_dialogs.h"
 
 #include <QInputDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -102,6 +103,11 @@ std::optional<std::string> QtDialogs::inputBox(const std::string& prompt, const 
     dialog.setWindowTitle(QString::fromStdString(title));
     dialog.setLabelText(displayText(prompt));
     dialog.setTextValue(QString::fromStdString(defaultAnswer));
+    // Long prompts wrap instead of stretching the box across the screen.
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        label->setWordWrap(true);
+        label->setMinimumWidth(380);
+    }
     dialog.move(x, y);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.textValue().toStdString();
