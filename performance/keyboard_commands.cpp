@@ -130,22 +130,14 @@ void frmPiano::quickJump(int keyCode) {
     }
     lblCH.caption = caption;
     if (value <= 0 || value > state.maxProgram + 1) return;
-    state.currentProgram = static_cast<int16_t>(value - 1);
-    if (!mnuMain[0].tag.empty()) bankProgramFromTag(mnuMain[0].tag) = state.currentProgram;
-    midiOut.selectProgram(0, state.currentProgram);
-    ChNum.caption = std::to_string(state.currentProgram + 1);
-    lblInstrument.caption = mnuPiano[static_cast<size_t>(state.currentProgram)].caption;
+    jumpToProgram(static_cast<int>(value - 1));
     PCap.caption = "Channel : " + std::to_string(value) + " " + lblInstrument.caption;
 }
 
 void frmPiano::stepProgram(int program) {
-    state.currentProgram = static_cast<int16_t>(program);
-    if (!mnuMain[0].tag.empty()) bankProgramFromTag(mnuMain[0].tag) = state.currentProgram;
-    midiOut.selectProgram(0, state.currentProgram);
-    ChNum.caption = std::to_string(state.currentProgram + 1);
+    jumpToProgram(program);
     lblInstrument.foreColor = kLabelHighlight;
     ChNum.foreColor = kLabelHighlight;
-    lblInstrument.caption = mnuPiano[static_cast<size_t>(state.currentProgram)].caption;
 }
 
 void frmPiano::stepBaseNote(int direction) {

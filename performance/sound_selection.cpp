@@ -11,18 +11,18 @@ int16_t& frmPiano::bankProgramFromTag(const std::string& tag) {
     return state.bankPrograms[bank && *bank >= 0 && *bank < 4 ? static_cast<size_t>(*bank) : 4];
 }
 
-void frmPiano::setProgramLabels() {
-    ChNum.caption = std::to_string(state.currentProgram + 1);
-    const auto index = static_cast<size_t>(state.currentProgram);
+void frmPiano::jumpToProgram(int program) {
+    state.currentProgram = static_cast<int16_t>(program);
+    if (!mnuMain[0].tag.empty()) bankProgramFromTag(mnuMain[0].tag) = state.currentProgram;
+    midiOut.selectProgram(0, program);
+    ChNum.caption = std::to_string(program + 1);
+    const auto index = static_cast<size_t>(program);
     if (index < mnuPiano.size()) lblInstrument.caption = mnuPiano[index].caption;
 }
 
 void frmPiano::mnuPiano_Click(int index) {
     if (index < 0 || index > state.maxProgram) return;
-    state.currentProgram = static_cast<int16_t>(index);
-    if (!mnuMain[0].tag.empty()) bankProgramFromTag(mnuMain[0].tag) = state.currentProgram;
-    midiOut.selectProgram(0, index);
-    setProgramLabels();
+    jumpToProgram(index);
     if (const auto bank = parseWholeNumber(ChNum.tag); bank && *bank >= 0 && *bank < 4)
         lblBank[static_cast<size_t>(*bank)].tag = std::to_string(index);
 }
@@ -81,12 +81,7 @@ void frmPiano::ChNum_Click() {
     const std::optional<int16_t> n = answer ? parseChannelAnswer(*answer) : std::nullopt;
     lblInstrument.foreColor = kLabelNormal;
     ChNum.foreColor = kLabelNormal;
-    if (n && *n >= 1 && *n <= state.maxProgram + 1) {
-        state.currentProgram = static_cast<int16_t>(*n - 1);
-        if (!mnuMain[0].tag.empty()) bankProgramFromTag(mnuMain[0].tag) = state.currentProgram;
-        midiOut.selectProgram(0, state.currentProgram);
-        setProgramLabels();
-    }
+    if (n && *n >= 1 && *n <= state.maxProgram + 1) jumpToProgram(*n - 1);
 }
 
 }  // namespace tonvel

@@ -169,7 +169,8 @@ class frmPiano {
     void stepProgram(int program);
     void stepBaseNote(int direction);
     int16_t& bankProgramFromTag(const std::string& tag);
-    void setProgramLabels();
+    // Selects a program without marking it for the selected bank.
+    void jumpToProgram(int program);
     bool stayOnTopIsOn() const;
     void showMidiUnavailable();
     void loadNames();
