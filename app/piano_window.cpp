@@ -202,6 +202,15 @@ void PianoWindow::mousePressEvent(QMouseEvent* event) {
             return;
         }
     }
+    for (size_t i = 0; i < piano_->lblDrums.size(); ++i) {
+        const Rect& r = piano_->lblDrums[i].rect;
+        if (r.contains(at.x(), at.y())) {
+            const float y = static_cast<float>((at.y() - r.top) * kTwipsPerPixel);
+            return run([&](frmPiano& p) {
+                p.lblDrums_MouseDown(static_cast<int>(i), button, shift, 0, y);
+            });
+        }
+    }
     if (piano_->lblOver.rect.contains(at.x(), at.y())) {
         run([&](frmPiano& p) { p.lblOver_MouseDown(button, shift, at.x(), at.y()); });
         return;
@@ -327,6 +336,8 @@ std::string PianoWindow::toolTipAt(const QPoint& at) const {
     if (const Label* label = labelAt(at)) return label->toolTip;
     for (const auto& button : piano_->Butt)
         if (button.rect.contains(at.x(), at.y())) return button.toolTip;
+    for (const auto& pad : piano_->lblDrums)
+        if (pad.rect.contains(at.x(), at.y())) return pad.toolTip;
     for (const auto& strip : piano_->lbl_Move)
         if (strip.rect.contains(at.x(), at.y())) return strip.toolTip;
     return {};

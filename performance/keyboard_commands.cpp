@@ -62,7 +62,7 @@ void frmPiano::Form_KeyDown(int keyCode, int shift) {
         if (keyCode >= kF1 && keyCode <= kF4) {
             lblBank_MouseDown(keyCode - kF1, 2, 0, 0, 0);
         } else if (const int pad = padOfKeypadKey(keyCode); pad >= 0) {
-            // The pad's sound menu arrives with the drum pads.
+            lblDrums_MouseDown(pad, 0, 0, 0, 0);
         } else if (keyCode == 'T') {
             Butt_Click(4);
         } else if (keyCode == 'K') {

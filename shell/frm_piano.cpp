@@ -10,6 +10,10 @@ namespace tonvel {
 
 namespace {
 
+constexpr const char* kPadKeyNames[] = {"Numpad /", "Numpad *", "Numpad -", "Numpad 7",
+                                        "Numpad 8", "Numpad 9", "Numpad 4", "Numpad 5",
+                                        "Numpad 6", "Numpad 1", "Numpad 2", "Numpad 3"};
+
 Rect toRect(const skin::Rect& box) {
     return {box.left, box.top, box.width, box.height};
 }
@@ -85,7 +89,7 @@ void frmPiano::layoutControls() {
         shpDrums[j] = Shape{.visible = true, .fillColor = kPadAtRest, .borderColor = kPadBorder};
         shpDrums[j].rect = {keys::kPadPlaces[j][0], keys::kPadPlaces[j][1], keys::kPadSize,
                             keys::kPadSize};
-        lblDrums[j] = Label{.tag = "0"};
+        lblDrums[j] = Label{.tag = "0", .toolTip = kPadKeyNames[j] + std::string(" (+ Ctrl)")};
         lblDrums[j].rect = toRect(skin::drumPad(static_cast<int>(j)));
     }
 }
@@ -218,6 +222,8 @@ MenuItem frmPiano::instrumentMenu() const {
 void frmPiano::menuChosen(const MenuChoice& choice) {
     if (choice.name == "mnuPiano") {
         mnuPiano_Click(choice.index);
+    } else if (choice.name == "mnuDrum") {
+        mnuDrum_Click(choice.index);
     } else if (choice.name == "mnuDevice") {
         mnuDevice_Click(choice.index);
     } else if (choice.name == "mnuBaseKey") {

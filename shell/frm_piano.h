@@ -59,6 +59,10 @@ class frmPiano {
     void mnu_keyOther_Click();
     void mnu_Rshowklbl_Click();
 
+    // Drum pads.
+    void lblDrums_MouseDown(int index, int button, int shift, float x, float y);
+    void mnuDrum_Click(int index);
+
     // Sound selection, devices and base note.
     void mnuPiano_Click(int index);
     void lblBank_MouseDown(int index, int button, int shift, float x, float y);

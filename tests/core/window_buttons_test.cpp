@@ -23,7 +23,12 @@ TEST_F(WindowButtons, MenuButtonsPopTheirMenusBelowThemAndStayLitMeanwhile) {
         {2, 134, 38, "mnu_shortcuts"},
     };
     for (const auto& c : cases) {
+        std::string pictureWhileOpen;
+        dialogs.whileMenuOpen = [&] {
+            pictureWhileOpen = piano->Butt[static_cast<size_t>(c.button)].picture;
+        };
         piano->Butt_Click(c.button);
+        EXPECT_EQ(pictureWhileOpen, "butt" + std::to_string(c.button));
         const auto& popped = dialogs.menus.back();
         EXPECT_EQ(popped.x, c.x) << c.button;
         EXPECT_EQ(popped.y, c.y) << c.button;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,6 +58,8 @@ class RecordingDialogs : public Dialogs {
     std::deque<MessageAnswer> messageAnswers;
     std::deque<std::optional<MenuChoice>> menuAnswers;
     std::deque<std::optional<std::string>> inputAnswers;
+    // Runs while a menu is open, to look at the window meanwhile.
+    std::function<void()> whileMenuOpen;
 
     MessageAnswer messageBox(const std::string& text, MessageIcon icon, MessageButtons buttons,
                              const std::string& title) override;
