@@ -61,6 +61,8 @@ PianoWindow::PianoWindow() {
 void PianoWindow::attach(frmPiano* piano) {
     piano_ = piano;
     timers_.push_back(std::make_unique<TimerBinding>(
+        piano->tmrBeat, [this] { run([](frmPiano& p) { p.tmrBeat_Timer(); }); }));
+    timers_.push_back(std::make_unique<TimerBinding>(
         piano->tmrCap, [this] { run([](frmPiano& p) { p.tmrCap_Timer(); }); }));
 }
 
@@ -156,7 +158,8 @@ const Label* PianoWindow::labelAt(const QPoint& at) const {
     if (!piano_) return nullptr;
     const Label* labels[] = {&piano_->lblInstrument, &piano_->ChNum,      &piano_->lblBaseKey,
                              &piano_->lblBank[0],    &piano_->lblBank[1], &piano_->lblBank[2],
-                             &piano_->lblBank[3],    &piano_->lblVolume,  &piano_->lblIntro};
+                             &piano_->lblBank[3],    &piano_->lblVolume,  &piano_->lblIntro,
+                             &piano_->lblBeat};
     for (const Label* label : labels)
         if (label->visible && label->rect.contains(at.x(), at.y())) return label;
     return nullptr;
@@ -200,6 +203,14 @@ void PianoWindow::mousePressEvent(QMouseEvent* event) {
                 p.lblBank_MouseDown(static_cast<int>(i), button, shift, x, y);
             });
             return;
+        }
+    }
+    for (size_t i = 0; i < piano_->lblBeatCtrl.size(); ++i) {
+        if (piano_->lblBeatCtrl[i].rect.contains(at.x(), at.y())) {
+            pressedTransport_ = static_cast<int>(i);
+            return run([&](frmPiano& p) {
+                p.lblBeatCtrl_MouseDown(static_cast<int>(i), button, shift, 0, 0);
+            });
         }
     }
     for (size_t i = 0; i < piano_->lblDrums.size(); ++i) {
@@ -254,6 +265,16 @@ void PianoWindow::mouseReleaseEvent(QMouseEvent* event) {
             }
         });
     }
+    if (pressedTransport_ >= 0) {
+        const int index = pressedTransport_;
+        pressedTransport_ = -1;
+        const bool clicked =
+            piano_->lblBeatCtrl[static_cast<size_t>(index)].rect.contains(at.x(), at.y());
+        return run([&](frmPiano& p) {
+            p.lblBeatCtrl_MouseUp(index);
+            if (clicked) p.lblBeatCtrl_Click(index);
+        });
+    }
     if (pressedBank_ >= 0) {
         const int bank = pressedBank_;
         pressedBank_ = -1;
@@ -271,6 +292,8 @@ void PianoWindow::mouseReleaseEvent(QMouseEvent* event) {
         run([](frmPiano& p) { p.ChNum_Click(); });
     } else if (label == &piano_->lblBaseKey) {
         run([](frmPiano& p) { p.lblBaseKey_Click(); });
+    } else if (label == &piano_->lblBeat) {
+        run([](frmPiano& p) { p.lblBeat_Click(); });
     }
 }
 

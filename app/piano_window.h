@@ -50,6 +50,7 @@ class PianoWindow : public QWidget {
     std::map<std::string, QPixmap> pictures_;
     std::vector<std::unique_ptr<TimerBinding>> timers_;
     int pressedBank_ = -1;
+    int pressedTransport_ = -1;
     enum class Slider { None, Volume, Tempo };
     Slider dragging_ = Slider::None;
     int dragButton_ = 0;

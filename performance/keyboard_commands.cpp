@@ -40,6 +40,9 @@ void frmPiano::Form_KeyDown(int keyCode, int shift) {
     if (shift == 0 && keyCode >= kF1 && keyCode <= kF4) {
         lblBank_MouseDown(keyCode - kF1, 1, 0, 0, 0);
         mnu_refresh_Click();
+    } else if (shift == 0 && keyCode >= kF5 && keyCode <= kF9) {
+        lblBeatCtrl_MouseDown(keyCode - kF5, 1, 0, 0, 0);
+        lblBeatCtrl_Click(keyCode - kF5);
     }
 
     if (shift != kShiftMask && shift != kCtrlMask && shift != kAltMask) {
@@ -99,6 +102,8 @@ void frmPiano::Form_KeyDown(int keyCode, int shift) {
             lblInstrument_Click();
         } else if (keyCode == 'N') {
             ChNum_Click();
+        } else if (keyCode == 'I') {
+            lblBeat_Click();
         }
         quickJump(keyCode);
     }
@@ -159,6 +164,7 @@ void frmPiano::Form_KeyUp(int keyCode, int shift) {
     }
     if (keyCode == kLeft || keyCode == kRight) VolPtr.picture = VolNormal.picture;
     if (keyCode == kUp || keyCode == kDown) IntPtr.picture = IntroNormal.picture;
+    if (keyCode >= kF5 && keyCode <= kF9) lblBeatCtrl_MouseUp(keyCode - kF5);
     if (keyCode >= kF1 && keyCode <= kF4)
         lblBank[static_cast<size_t>(keyCode - kF1)].foreColor = kLabelNormal;
     lblInstrument.foreColor = kLabelNormal;

@@ -53,7 +53,7 @@ void frmPiano::layoutControls() {
     lblVolume.tag = "0";
     lblIntro.tag = "0";
     lblOver = Label{.rect = toRect(skin::kKeyCover)};
-    lblBeat = Label{.rect = toRect(skin::kRhythmLabel)};
+    lblBeat = Label{.toolTip = "Alt I", .rect = toRect(skin::kRhythmLabel)};
     const char* transport[] = {"\u25B6", "Fill", "II", "End", "\u25A0"};
     for (size_t i = 0; i < lblBeatCtrl.size(); ++i)
         lblBeatCtrl[i] = Label{.caption = transport[i], .rect = toRect(skin::kTransportButtons[i])};
@@ -138,6 +138,12 @@ void frmPiano::Form_Load() {
     midiOut.midiDeviceId = settings.midiDeviceId;
     midiOut.openMidiOut(mnuDevice);
 
+    beatStyles = loadBeatStyles();
+    mnuBeat.clear();
+    for (size_t i = 0; i < beatStyles.size(); ++i)
+        mnuBeat.push_back(MenuItem{
+            .name = "mnuBeat", .index = static_cast<int>(i), .caption = beatStyles[i].name});
+    mnuBeat_Click(0);
     state.beatSection = -1;
     state.beatNextSection = -2;
 
@@ -222,6 +228,8 @@ MenuItem frmPiano::instrumentMenu() const {
 void frmPiano::menuChosen(const MenuChoice& choice) {
     if (choice.name == "mnuPiano") {
         mnuPiano_Click(choice.index);
+    } else if (choice.name == "mnuBeat") {
+        mnuBeat_Click(choice.index);
     } else if (choice.name == "mnuDrum") {
         mnuDrum_Click(choice.index);
     } else if (choice.name == "mnuDevice") {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "midi/midi_out.h"
+#include "performance/beat_styles.h"
 #include "performance/performance_state.h"
 #include "performance/settings_file.h"
 #include "shell/controls.h"
@@ -62,6 +63,14 @@ class frmPiano {
     // Drum pads.
     void lblDrums_MouseDown(int index, int button, int shift, float x, float y);
     void mnuDrum_Click(int index);
+
+    // Rhythm player.
+    void mnuBeat_Click(int index);
+    void lblBeat_Click();
+    void lblBeatCtrl_MouseDown(int index, int button, int shift, float x, float y);
+    void lblBeatCtrl_MouseUp(int index);
+    void lblBeatCtrl_Click(int index);
+    void tmrBeat_Timer();
 
     // Sound selection, devices and base note.
     void mnuPiano_Click(int index);
@@ -152,6 +161,7 @@ class frmPiano {
     std::vector<MenuItem> mnuDrum;
     std::vector<MenuItem> mnuDevice;
     std::vector<MenuItem> mnuBaseKey;
+    std::vector<MenuItem> mnuBeat;
     MenuItem mnu_RMNU, mMenu, mnu_help;
     MenuItem mnu_Rshowklbl, mnu_KeyboardType, mnu_keyOther;
 
@@ -159,6 +169,7 @@ class frmPiano {
     int Height = 0;
 
     PerformanceState state;
+    std::vector<BeatStyle> beatStyles;
     Settings settings;
     MidiOut midiOut;
 
@@ -176,6 +187,9 @@ class frmPiano {
     // Selects a program without marking it for the selected bank.
     void jumpToProgram(int program);
     bool stayOnTopIsOn() const;
+    bool transportGateOpen(int index) const;
+    void setTransportLit(int index, bool lit);
+    bool transportLit(int index) const;
     void showMidiUnavailable();
     void loadNames();
     void buildMenus();
@@ -187,6 +201,7 @@ class frmPiano {
     MenuItem settingsMenu() const;
     void popUp(const MenuItem& menu, int x, int y, bool eitherButton);
 
+    std::vector<BeatSection> beatSections_;  // of the chosen style
     FrmPianoServices services_;
     std::string programDirectory_;
     bool unloaded_ = false;
