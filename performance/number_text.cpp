@@ -7,7 +7,7 @@
 
 namespace tonvel {
 
-std::optional<long> parseWholeNumber(const std::string& text) {
+std::optional<long> parseWholeNumber(std::string_view text) {
     long value = 0;
     const char* first = text.data();
     const char* last = first + text.size();

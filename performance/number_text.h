@@ -3,11 +3,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tonvel {
 
 // A decimal whole number, optionally signed, with nothing else around it.
-std::optional<long> parseWholeNumber(const std::string& text);
+std::optional<long> parseWholeNumber(std::string_view text);
 
 // The answer typed into the channel box: blanks around the number are fine, a
 // fraction rounds half to even, and the result must fit in 16 bits.

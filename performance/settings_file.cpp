@@ -1,10 +1,11 @@
 #include "performance/settings_file.h"
 
-#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
+
+#include "performance/number_text.h"
 
 namespace tonvel {
 
@@ -57,16 +58,6 @@ class FieldReader {
     std::string_view text_;
     size_t pos_ = 0;
 };
-
-std::optional<long> toNumber(std::string_view field) {
-    long value = 0;
-    const char* first = field.data();
-    const char* last = field.data() + field.size();
-    if (first != last && *first == '+') ++first;
-    const auto [ptr, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || ptr != last || first == last) return std::nullopt;
-    return value;
-}
 
 struct Field {
     long min;
@@ -122,7 +113,7 @@ std::vector<std::string> parseSettings(std::string_view text, Settings& settings
                 failure = kEndOfFile;
                 break;
             }
-            const auto value = toNumber(*raw);
+            const auto value = parseWholeNumber(*raw);
             if (!value) {
                 if (failure.empty()) failure = kNotANumber;
                 continue;

@@ -45,7 +45,6 @@ class frmPiano {
     void Form_LostFocus();
     void Form_QueryUnload();
     void Form_Unload();
-    bool unloaded() const { return unloaded_; }
 
     // Keys: virtual-key code and modifier bits (Shift 1, Ctrl 2, Alt 4).
     void Form_KeyDown(int keyCode, int shift);
