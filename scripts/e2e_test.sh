@@ -5,6 +5,7 @@ set -uo pipefail
 build=$(cd "${1:-build-ci}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib/jack.sh"
+source "$here/lib/x11.sh"
 work=$(mktemp -d /tmp/tonvel-e2e-XXXXXX)
 pids=()
 cleanup() {
@@ -24,12 +25,10 @@ export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export JACK_DEFAULT_SERVER=tonvel-e2e-$$ JACK_NO_START_SERVER=1 JACK_NO_AUDIO_RESERVATION=1
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+xvfb_start 90
+started=$?
+pids+=("$xvfb_pid")
+[[ $started -eq 0 ]] || fail "Xvfb did not start"
 
 jack_start "$JACK_DEFAULT_SERVER" "$work/jackd.log"
 started=$?
@@ -45,14 +44,7 @@ cp "$build/tonvel" "$work/"
 start_program() {
     "$work/tonvel" >>"$work/tonvel.log" 2>&1 &
     pids+=($!)
-    window=""
-    for _ in $(seq 100); do
-        window=$(xdotool search --name '^Tonvel$' 2>/dev/null | head -n1)
-        [[ -n $window ]] && break
-        sleep 0.1
-    done
-    [[ -n $window ]] || fail "the window did not appear"
-    xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+    focus_program_window || fail "the window did not appear"
     sleep 1
 }
 start_program

@@ -7,6 +7,7 @@ set -uo pipefail
 build=$(cd "${1:-build-ci}" && pwd)
 presses=${2:-30}
 work=$(mktemp -d /tmp/tonvel-latency-XXXXXX)
+source "$(dirname "$0")/lib/x11.sh"
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
@@ -23,22 +24,14 @@ pulseaudio --daemonize=yes --system=false --exit-idle-time=-1 --realtime=no --hi
 PULSE_STARTED=1
 pactl set-default-sink test_null
 
-display=:$((190 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xvfb_start 190 || { echo "Xvfb did not start"; exit 1; }
+pids+=("$xvfb_pid")
 
 cp "$build/tonvel" "$work/"
 "$work/tonvel" >"$work/tonvel.log" 2>&1 &
 program=$!
 pids+=($program)
-for _ in $(seq 100); do
-    window=$(xdotool search --name '^Tonvel$' 2>/dev/null | head -n1)
-    [[ -n ${window:-} ]] && break
-    sleep 0.1
-done
-xdotool windowfocus "$window"
+focus_program_window || { echo "the window did not appear"; exit 1; }
 sleep 1.5
 
 echo "== resident memory after start: $(awk '/VmRSS/ {print $2/1024 " MB"}' /proc/$program/status)"
