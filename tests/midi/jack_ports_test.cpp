@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "midi/backends/platform_midi_system.h"
+#include "midi/backends/system_midi_ports.h"
 #include "synth_test_support.h"
 
 namespace tonvel {
@@ -93,15 +94,19 @@ TEST_F(JackPorts, PortThatWentAwayDoesNotOpen) {
     EXPECT_FALSE(midi.sendShortMessage(0x7F3C90));
 }
 
-TEST_F(JackPorts, OwnClientsPortsAreNotListed) {
-    SystemMidiPorts asReceiver(kReceiverClient);
-    for (const auto& port : asReceiver.enumerate()) EXPECT_NE(port.name, kReceiverPort);
+TEST_F(JackPorts, OwnOpenPortIsNotOffered) {
+    SystemMidiPorts ports("TonvelTestOwn");
+    const auto named = [](const std::vector<SystemMidiPort>& list, const std::string& name) {
+        return std::any_of(list.begin(), list.end(), [&](const SystemMidiPort& port) {
+            return port.api == RtMidi::UNIX_JACK && port.name == name;
+        });
+    };
+    ASSERT_TRUE(named(ports.enumerate(), kReceiverPort));
+    ASSERT_TRUE(ports.open({RtMidi::UNIX_JACK, kReceiverPort}));
 
-    SystemMidiPorts other("TonvelTestOther");
-    const auto ports = other.enumerate();
-    EXPECT_TRUE(std::any_of(ports.begin(), ports.end(), [](const SystemMidiPort& port) {
-        return port.api == RtMidi::UNIX_JACK && port.name == kReceiverPort;
-    }));
+    const auto listed = ports.enumerate();
+    EXPECT_TRUE(named(listed, kReceiverPort));
+    for (const auto& port : listed) EXPECT_FALSE(port.name.starts_with("TonvelTestOwn:")) << port.name;
 }
 
 }  // namespace
