@@ -79,6 +79,8 @@ MessageAnswer QtDialogs::messageBox(const std::string& text, MessageIcon icon,
         displayText(text),
         buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
         mainWindow_ && mainWindow_->isVisible() ? mainWindow_.data() : nullptr);
+    // Texts can carry what others wrote, such as a published version; never markup.
+    box.setTextFormat(Qt::PlainText);
     const int result = box.exec();
     if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
     return result == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;

@@ -54,4 +54,12 @@ class DesktopShell {
     virtual bool openUrl(const std::string& url) = 0;
 };
 
+// The modal auxiliary windows. Each call returns when its window has closed.
+class AuxiliaryWindows {
+  public:
+    virtual ~AuxiliaryWindows() = default;
+    virtual void showAbout() = 0;
+    virtual void showUpdate() = 0;
+};
+
 }  // namespace tonvel

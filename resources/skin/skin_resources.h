@@ -18,6 +18,12 @@ inline constexpr char kTempoPointerNormal[] = ":/skin/intronormal.png";
 inline constexpr char kTempoPointerOver[] = ":/skin/introover.png";
 // ":/skin/butt0.png" .. ":/skin/butt5.png": the highlighted window buttons.
 inline constexpr char kWindowButtonPattern[] = ":/skin/butt%1.png";
+// The about and update windows: text button faces, close button and program icon.
+inline constexpr char kButtonFaceNormal[] = ":/skin/nbut0.png";
+inline constexpr char kButtonFaceHighlighted[] = ":/skin/nbut1.png";
+inline constexpr char kCloseButtonNormal[] = ":/skin/xit0.png";
+inline constexpr char kCloseButtonHighlighted[] = ":/skin/xit1.png";
+inline constexpr char kProgramIcon[] = ":/skin/icon.png";
 
 // Registers the embedded pictures; safe to call more than once.
 void initResources();

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "resources/skin/generator/dialog_parts.h"
 #include "resources/skin/generator/skin_picture.h"
 #include "resources/skin/generator/small_parts.h"
 #include "resources/skin/generator/splash.h"
@@ -41,7 +42,12 @@ int main(int argc, char** argv) {
               save(dir, "volnormal", [](int s) { return volumeKnobPicture(false, s); }) &&
               save(dir, "volover", [](int s) { return volumeKnobPicture(true, s); }) &&
               save(dir, "intronormal", [](int s) { return tempoKnobPicture(false, s); }) &&
-              save(dir, "introover", [](int s) { return tempoKnobPicture(true, s); });
+              save(dir, "introover", [](int s) { return tempoKnobPicture(true, s); }) &&
+              save(dir, "nbut0", [](int s) { return buttonFacePicture(false, s); }) &&
+              save(dir, "nbut1", [](int s) { return buttonFacePicture(true, s); }) &&
+              save(dir, "xit0", [](int s) { return closeButtonPicture(false, s); }) &&
+              save(dir, "xit1", [](int s) { return closeButtonPicture(true, s); }) &&
+              save(dir, "icon", programIconPicture);
     for (int i = 0; ok && i < 6; ++i)
         ok = save(dir, QStringLiteral("butt%1").arg(i),
                   [i](int s) { return windowButtonPicture(i, s); });
