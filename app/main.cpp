@@ -2,17 +2,93 @@
 #include <QDir>
 #include <QLockFile>
 #include <QMessageBox>
+#include <memory>
 
 #include "app/piano_window.h"
 #include "app/program_directory.h"
+#include "app/qt_auxiliary_windows.h"
 #include "app/qt_desktop_shell.h"
 #include "app/qt_dialogs.h"
+#include "app/qt_http_fetch.h"
 #include "app/qt_window_system.h"
+#include "app/splash_window.h"
 #include "app/window_shape.h"
 #include "midi/backends/platform_midi_system.h"
-#include "resources/default_files.h"
+#include "mixer/backends/alsa_mixer_device.h"
 #include "resources/skin/skin_resources.h"
 #include "shell/frm_piano.h"
+#include "windows/splash.h"
+
+namespace {
+
+// Everything the program runs on, with the main window made on first use, as the splash
+// asks for it.
+class Program : public tonvel::SplashHost {
+  public:
+    Program(QString programDirectory, QString executableDirectory)
+        : programDirectory_(std::move(programDirectory)),
+          executableDirectory_(std::move(executableDirectory)) {}
+
+    tonvel::frmPiano& mainWindow() override {
+        if (!piano_) {
+            piano_ = std::make_unique<tonvel::frmPiano>(
+                tonvel::FrmPianoServices{midi_, dialogs_, windowSystem_, shell_, auxiliary_},
+                programDirectory_.toStdString());
+            piano_->helpDirectory = tonvel::chooseHelpDirectory(executableDirectory_).toStdString();
+            piano_->unloadSplash = [this] { unloadSplash(); };
+            window_.attach(piano_.get());
+            piano_->Form_Initialize();
+            piano_->Form_Load();
+            window_.refresh();
+        }
+        return *piano_;
+    }
+
+    void applyMainWindowOutline() override {
+        tonvel::applyKeyColourRegion(&window_,
+                                     QImage(QString::fromLatin1(tonvel::skin::kPianoPicture)),
+                                     qRgb(255, 255, 255));
+    }
+
+    void showMainWindow() override {
+        window_.refresh();
+        window_.show();
+        window_.activateWindow();
+    }
+
+    void unloadSplash() override {
+        if (!splash_ || !splash_->loaded()) return;
+        splashWindow_->hide();
+        splash_->Form_Unload();
+        splashWindow_->refresh();
+    }
+
+    void start() {
+        splash_ = std::make_unique<tonvel::splash>(*this, mixer_, programDirectory_.toStdString());
+        splashWindow_ = std::make_unique<tonvel::SplashWindow>(*splash_);
+        splash_->Form_Load();
+        splashWindow_->refresh();
+        splashWindow_->show();
+    }
+
+  private:
+    QString programDirectory_;
+    QString executableDirectory_;
+    tonvel::PlatformMidiSystem midi_;
+    tonvel::AlsaMixerDevice mixer_;
+    tonvel::PianoWindow window_;
+    tonvel::QtDialogs dialogs_{&window_};
+    tonvel::QtWindowSystem windowSystem_{&window_};
+    tonvel::QtDesktopShell shell_;
+    tonvel::QtHttpFetch http_;
+    tonvel::QtAuxiliaryWindows auxiliary_{dialogs_, shell_, http_, programDirectory_.toStdString(),
+                                          &window_};
+    std::unique_ptr<tonvel::frmPiano> piano_;
+    std::unique_ptr<tonvel::splash> splash_;
+    std::unique_ptr<tonvel::SplashWindow> splashWindow_;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -30,25 +106,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    const std::string directory = programDirectory.toStdString();
-    tonvel::extractDefaultFile(tonvel::kResourceNames, directory + "/ins.ins");
-    tonvel::extractDefaultFile(tonvel::kResourceLicence, directory + "/license.txt");
-
-    tonvel::PlatformMidiSystem midi;
-    tonvel::PianoWindow window;
-    tonvel::QtDialogs dialogs(&window);
-    tonvel::QtWindowSystem windowSystem(&window);
-    tonvel::QtDesktopShell shell;
-    tonvel::frmPiano piano({midi, dialogs, windowSystem, shell}, directory);
-    piano.helpDirectory = tonvel::chooseHelpDirectory(executableDirectory).toStdString();
-    window.attach(&piano);
-
-    piano.Form_Initialize();
-    piano.Form_Load();
-    window.refresh();
-    tonvel::applyKeyColourRegion(&window, QImage(QString::fromLatin1(tonvel::skin::kPianoPicture)),
-                                 qRgb(255, 255, 255));
-    window.show();
-    window.activateWindow();
+    Program program(programDirectory, executableDirectory);
+    program.start();
     return app.exec();
 }

@@ -7,6 +7,7 @@
 #include <QToolTip>
 
 #include "app/key_translation.h"
+#include "app/model_painting.h"
 #include "resources/skin/skin_resources.h"
 #include "resources/skin_layout.h"
 
@@ -16,17 +17,9 @@ namespace {
 
 constexpr double kTwipsPerPixel = 15.0;
 
-QColor colourOf(uint32_t value) {
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-
 QRectF pixelsOf(const Rect& twips) {
     return {twips.left / kTwipsPerPixel, twips.top / kTwipsPerPixel, twips.width / kTwipsPerPixel,
             twips.height / kTwipsPerPixel};
-}
-
-QRect rectOf(const Rect& r) {
-    return {r.left, r.top, r.width, r.height};
 }
 
 int buttonOf(Qt::MouseButton button) {
@@ -69,18 +62,6 @@ void PianoWindow::attach(frmPiano* piano) {
 void PianoWindow::refresh() {
     for (auto& timer : timers_) timer->sync();
     update();
-}
-
-void PianoWindow::drawLabel(QPainter& painter, const Label& label, Qt::Alignment alignment,
-                            bool bold) const {
-    if (!label.visible || label.caption.empty()) return;
-    QFont font = painter.font();
-    font.setPixelSize(qRound(label.fontSize * 96.0 / 72.0));
-    font.setBold(bold || label.bold);
-    painter.setFont(font);
-    painter.setPen(colourOf(label.foreColor));
-    painter.drawText(rectOf(label.rect), alignment | Qt::AlignVCenter,
-                     QString::fromStdString(label.caption));
 }
 
 void PianoWindow::paintEvent(QPaintEvent*) {

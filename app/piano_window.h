@@ -43,7 +43,6 @@ class PianoWindow : public QWidget {
     bool isControlAt(const QPoint& at) const;
     std::string toolTipAt(const QPoint& at) const;
     const QPixmap& pixmap(const std::string& name);
-    void drawLabel(QPainter& painter, const Label& label, Qt::Alignment alignment, bool bold) const;
 
     frmPiano* piano_ = nullptr;
     QPixmap skin_;

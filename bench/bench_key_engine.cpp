@@ -28,7 +28,7 @@ struct Window {
         std::filesystem::create_directories(dir);
         tonvel::extractDefaultFile(tonvel::kResourceNames, (dir / "ins.ins").string());
         piano = std::make_unique<tonvel::frmPiano>(
-            tonvel::FrmPianoServices{midi, dialogs, window, shell}, dir.string());
+            tonvel::FrmPianoServices{midi, dialogs, window, shell, windows}, dir.string());
         piano->Form_Initialize();
         piano->Form_Load();
     }
@@ -38,6 +38,7 @@ struct Window {
     tonvel::testing::RecordingDialogs dialogs;
     tonvel::testing::RecordingWindowSystem window;
     tonvel::testing::RecordingShell shell;
+    tonvel::testing::RecordingAuxiliaryWindows windows{window};
     std::unique_ptr<tonvel::frmPiano> piano;
 };
 

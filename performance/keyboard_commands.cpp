@@ -74,6 +74,8 @@ void frmPiano::Form_KeyDown(int keyCode, int shift) {
             Butt_Click(3);
         } else if (keyCode == 'S') {
             mnu_shortcuts_Click();
+        } else if (keyCode == 'U') {
+            mnu_update_Click();
         } else if (keyCode == 'X') {
             mnu_exit_Click();
         } else if (keyCode == 'B') {
@@ -82,7 +84,9 @@ void frmPiano::Form_KeyDown(int keyCode, int shift) {
             resetLights();
         }
     } else if (shift == kShiftMask) {
-        if (keyCode == kLeft) {
+        if (keyCode == kF1) {
+            mnu_about_Click();
+        } else if (keyCode == kLeft) {
             nudgeVolume(-2.2f);
         } else if (keyCode == kRight) {
             nudgeVolume(2.2f);

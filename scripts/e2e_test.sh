@@ -44,10 +44,20 @@ cp "$build/tonvel" "$work/"
 start_program() {
     "$work/tonvel" >>"$work/tonvel.log" 2>&1 &
     pids+=($!)
+    local seen=""
+    for _ in $(seq 50); do
+        seen=$(xdotool search --onlyvisible --name '^Loading Piano\.\.\.$' 2>/dev/null)
+        [[ -n $seen ]] && break
+        sleep 0.1
+    done
+    [[ -n $seen ]] || fail "no splash window came first"
     focus_program_window || fail "the window did not appear"
+    [[ -z $(xdotool search --onlyvisible --name '^Loading Piano\.\.\.$' 2>/dev/null) ]] ||
+        fail "the splash stayed up after the main window came"
     sleep 1
 }
 start_program
+for file in ins.ins license.txt; do [[ -s $work/$file ]] || fail "$file was not written at start"; done
 
 # Choose the receiver from the settings menu (Alt+S): second item "Midi Device", then
 # its second item, the first MIDI port after the built-in synthesizer.
@@ -122,6 +132,7 @@ xdotool windowfocus "$window" 2>/dev/null
 xdotool key ctrl+x
 for _ in $(seq 50); do kill -0 "${pids[-1]}" 2>/dev/null || break; sleep 0.1; done
 kill -0 "${pids[-1]}" 2>/dev/null && fail "Ctrl+X did not end the program"
+for file in ins.ins license.txt; do [[ -e $work/$file ]] && fail "$file was left behind at exit"; done
 grep -q "^ 18            19            40            7 " "$work/con_set.dat" ||
     fail "bank F3 was not saved: $(sed -n 2p "$work/con_set.dat")"
 grep -q "^ 1 " "$work/con_set.dat" || fail "the chosen port was not saved: $(sed -n 1p "$work/con_set.dat")"

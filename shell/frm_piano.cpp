@@ -169,6 +169,7 @@ void frmPiano::loadNames() {
 }
 
 void frmPiano::Form_GotFocus() {
+    if (unloadSplash) unloadSplash();
     mnu_Rshowklbl.checked = settings.showKeyLabels == 0;
     mnu_Rshowklbl_Click();
     mnu_refresh_Click();
@@ -250,6 +251,10 @@ void frmPiano::menuChosen(const MenuChoice& choice) {
         mnu_KeyboardType_Click();
     } else if (choice.name == "mnu_keyOther") {
         mnu_keyOther_Click();
+    } else if (choice.name == "mnu_update") {
+        mnu_update_Click();
+    } else if (choice.name == "mnu_about") {
+        mnu_about_Click();
     } else if (choice.name == "mnu_license") {
         mnu_license_Click();
     } else if (choice.name == "mnu_email") {

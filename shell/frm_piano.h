@@ -30,6 +30,7 @@ struct FrmPianoServices {
     Dialogs& dialogs;
     WindowSystem& window;
     DesktopShell& shell;
+    AuxiliaryWindows& windows;
 };
 
 // The main window: its controls as plain models and its handlers. The front end
@@ -117,6 +118,8 @@ class frmPiano {
     void mnu_exit_Click();
     void mnu_manual_Click();
     void mnu_shortcuts_Click();
+    void mnu_about_Click();
+    void mnu_update_Click();
     void mnu_license_Click();
     void mnu_email_Click();
     void mnu_bug_Click();
@@ -129,6 +132,8 @@ class frmPiano {
     // Where help/manual.htm and help/shortcuts.htm live; the program directory's help folder by
     // default.
     std::string helpDirectory;
+    // Closes the splash window while it is still up; set by the front end.
+    std::function<void()> unloadSplash;
     std::string pathInProgramDirectory(const std::string& fileName) const;
 
     // Controls.
@@ -186,6 +191,7 @@ class frmPiano {
     // Selects a program without marking it for the selected bank.
     void jumpToProgram(int program);
     bool stayOnTopIsOn() const;
+    void showModal(const std::function<void()>& show);
     bool transportGateOpen(int index) const;
     void setTransportLit(int index, bool lit);
     bool transportLit(int index) const;

@@ -109,6 +109,21 @@ void frmPiano::mnu_manual_Click() {
 void frmPiano::mnu_shortcuts_Click() {
     services_.shell.openDocument(helpDirectory + "/shortcuts.htm");
 }
+void frmPiano::mnu_about_Click() {
+    showModal([this] { services_.windows.showAbout(); });
+}
+void frmPiano::mnu_update_Click() {
+    showModal([this] { services_.windows.showUpdate(); });
+}
+
+// A topmost main window would cover its own modal child.
+void frmPiano::showModal(const std::function<void()>& show) {
+    const bool onTop = stayOnTopIsOn();
+    if (onTop) services_.window.setTopmost(false);
+    show();
+    if (onTop) services_.window.setTopmost(true);
+}
+
 void frmPiano::mnu_license_Click() {
     services_.shell.openDocument(pathInProgramDirectory("license.txt"));
 }

@@ -14,7 +14,7 @@ xvfb_start() {
 focus_program_window() {
     window=""
     for _ in $(seq 100); do
-        window=$(xdotool search --name '^Tonvel$' 2>/dev/null | head -n1)
+        window=$(xdotool search --onlyvisible --name '^Tonvel$' 2>/dev/null | head -n1)
         [[ -n $window ]] && break
         sleep 0.1
     done

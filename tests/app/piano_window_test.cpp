@@ -1,11 +1,13 @@
 #include "app/piano_window.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTest>
 #include <filesystem>
+#include <string>
 
 #include "fakes/recording_services.h"
 #include "resources/default_files.h"
@@ -16,12 +18,14 @@ namespace {
 class PianoWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / "tonvel-window-test";
+        // ctest runs each test in a process of its own, side by side.
+        dir = std::filesystem::temp_directory_path() /
+              ("tonvel-window-test-" + std::to_string(::getpid()));
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         extractDefaultFile(kResourceNames, (dir / "ins.ins").string());
-        piano = std::make_unique<frmPiano>(FrmPianoServices{midi, dialogs, windowSystem, shell},
-                                           dir.string());
+        piano = std::make_unique<frmPiano>(
+            FrmPianoServices{midi, dialogs, windowSystem, shell, windows}, dir.string());
         piano->Form_Initialize();
         piano->Form_Load();
         window.attach(piano.get());
@@ -39,6 +43,7 @@ class PianoWindowTest : public ::testing::Test {
     testing::RecordingDialogs dialogs;
     testing::RecordingWindowSystem windowSystem;
     testing::RecordingShell shell;
+    testing::RecordingAuxiliaryWindows windows{windowSystem};
     std::unique_ptr<frmPiano> piano;
     PianoWindow window;
 };

@@ -66,7 +66,7 @@ TEST(SkinPicture, EveryPictureHasItsSizeAndATwiceAsLargeSibling) {
         QSize size;
     };
     const Expected pictures[] = {
-        {"piano", {kWidth, kHeight}}, {"splash", {400, 250}},    {"volnormal", {14, 11}},
+        {"piano", {kWidth, kHeight}}, {"splash", {308, 204}},    {"volnormal", {14, 11}},
         {"volover", {14, 11}},        {"intronormal", {11, 14}}, {"introover", {11, 14}},
         {"butt0", {14, 12}},          {"butt1", {14, 12}},       {"butt2", {14, 12}},
         {"butt3", {14, 12}},          {"butt4", {14, 12}},       {"butt5", {14, 12}},

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -110,7 +111,8 @@ TEST(SettingsFile, ReaderIgnoresLineStructureAndKeepsWhatItCannotUse) {
 class SettingsFileOnDisk : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / "tonvel-settings-test";
+        dir = std::filesystem::temp_directory_path() /
+              ("tonvel-settings-test-" + std::to_string(::getpid()));
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
     }

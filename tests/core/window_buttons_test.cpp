@@ -1,3 +1,5 @@
+#include <functional>
+
 #include "fakes/piano_fixture.h"
 
 namespace tonvel {
@@ -97,6 +99,51 @@ TEST_F(WindowButtons, ResetDarkensTheLightsWithoutTouchingTheKeys) {
     EXPECT_EQ(piano->shpDrums[10].fillColor, kPadAtRest);
     EXPECT_EQ(piano->PCap.caption, "Refreshing Piano...");
     EXPECT_EQ(piano->state.keyPlayed['Z'], 1);
+}
+
+// The about and update windows open from their menu items and keys, and a stay-on-top main
+// window steps out of the topmost band while they are shown.
+TEST_F(WindowButtons, AuxiliaryWindowsOpenModallyBelowNoTopmostMainWindow) {
+    struct Case {
+        const char* what;
+        std::function<void(frmPiano&, testing::RecordingDialogs&)> open;
+        const char* window;
+    };
+    const std::vector<Case> cases = {
+        {"Check for Updates item",
+         [](frmPiano& p, testing::RecordingDialogs& d) {
+             d.menuAnswers.push_back(MenuChoice{"mnu_update", -1});
+             p.Butt_Click(0);
+         },
+         "update"},
+        {"Ctrl+U", [](frmPiano& p, testing::RecordingDialogs&) { p.Form_KeyDown('U', kCtrlMask); },
+         "update"},
+        {"About item",
+         [](frmPiano& p, testing::RecordingDialogs& d) {
+             d.menuAnswers.push_back(MenuChoice{"mnu_about", -1});
+             p.Butt_Click(2);
+         },
+         "about"},
+        {"Shift+F1",
+         [](frmPiano& p, testing::RecordingDialogs&) { p.Form_KeyDown(112, kShiftMask); }, "about"},
+    };
+    for (const bool onTop : {false, true}) {
+        piano->Tag = onTop ? "1" : "0";
+        for (const auto& c : cases) {
+            windows.shown.clear();
+            window.topmostCalls.clear();
+            c.open(*piano, dialogs);
+            ASSERT_EQ(windows.shown.size(), 1u) << c.what;
+            EXPECT_EQ(windows.shown[0].which, c.window) << c.what;
+            if (onTop) {
+                EXPECT_EQ(window.topmostCalls, (std::vector<bool>{false, true})) << c.what;
+                EXPECT_EQ(windows.shown[0].topmostCallsBefore, 1u) << c.what;
+            } else {
+                EXPECT_TRUE(window.topmostCalls.empty()) << c.what;
+            }
+            EXPECT_EQ(piano->Tag, onTop ? "1" : "0") << c.what;
+        }
+    }
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ class PianoFixture : public ::testing::Test {
     // Creates and loads the window the way startup does.
     frmPiano& start() {
         extractDefaultFile(kResourceNames, (dir / "ins.ins").string());
-        piano = std::make_unique<frmPiano>(FrmPianoServices{midi, dialogs, window, shell},
+        piano = std::make_unique<frmPiano>(FrmPianoServices{midi, dialogs, window, shell, windows},
                                            dir.string());
         piano->Form_Initialize();
         piano->Form_Load();
@@ -56,6 +56,7 @@ class PianoFixture : public ::testing::Test {
     RecordingDialogs dialogs;
     RecordingWindowSystem window;
     RecordingShell shell;
+    RecordingAuxiliaryWindows windows{window};
     std::unique_ptr<frmPiano> piano;
 };
 

@@ -100,4 +100,20 @@ class RecordingShell : public DesktopShell {
     }
 };
 
+// Records which window was shown and the topmost calls made before it.
+class RecordingAuxiliaryWindows : public AuxiliaryWindows {
+  public:
+    explicit RecordingAuxiliaryWindows(const RecordingWindowSystem& window) : window_(window) {}
+    struct Shown {
+        std::string which;
+        size_t topmostCallsBefore;
+    };
+    std::vector<Shown> shown;
+    void showAbout() override { shown.push_back({"about", window_.topmostCalls.size()}); }
+    void showUpdate() override { shown.push_back({"update", window_.topmostCalls.size()}); }
+
+  private:
+    const RecordingWindowSystem& window_;
+};
+
 }  // namespace tonvel::testing

@@ -39,14 +39,14 @@ void paintBackground(QPainter& p, const QRectF& all) {
 
 void paintName(QPainter& p, const QRectF& all) {
     QFont f(QStringLiteral("DejaVu Serif"));
-    f.setPixelSize(58);
+    f.setPixelSize(46);
     f.setBold(true);
     f.setItalic(true);
     f.setLetterSpacing(QFont::AbsoluteSpacing, 2);
     QPainterPath text;
     text.addText(0, 0, f, QStringLiteral("Tonvel"));
     const QRectF box = text.boundingRect();
-    text.translate(all.center().x() - box.center().x(), 104);
+    text.translate(all.center().x() - box.center().x(), 70);
     const QRectF placed = text.boundingRect();
 
     p.save();
@@ -62,16 +62,27 @@ void paintName(QPainter& p, const QRectF& all) {
     p.drawPath(text);
     p.restore();
 
-    p.setFont(sansFont(11, QFont::Bold, 5));
+    p.setFont(sansFont(10, QFont::Bold, 4));
     p.setPen(colour::kCaption);
-    p.drawText(QRectF(0, 118, all.width(), 16), Qt::AlignCenter, QStringLiteral("VIRTUAL PIANO"));
+    p.drawText(QRectF(0, 80, all.width(), 14), Qt::AlignCenter, QStringLiteral("VIRTUAL PIANO"));
+}
+
+// A recessed strip behind the progress text.
+void paintProgressBand(QPainter& p) {
+    const QRectF band(60, 109.5, 188, 23);
+    QLinearGradient g(band.topLeft(), band.bottomLeft());
+    g.setColorAt(0, QColor(10, 11, 16));
+    g.setColorAt(1, QColor(30, 32, 42));
+    p.setPen(QPen(QColor(70, 74, 90), 1));
+    p.setBrush(g);
+    p.drawRoundedRect(band, 4, 4);
 }
 
 // Two octaves, with a chord lit.
 void paintKeys(QPainter& p, const QRectF& all) {
     const int whites = 15;
-    const qreal keyWidth = 18;
-    const QRectF bed(all.center().x() - whites * keyWidth / 2 - 4, 158, whites * keyWidth + 8, 66);
+    const qreal keyWidth = 16;
+    const QRectF bed(all.center().x() - whites * keyWidth / 2 - 4, 142, whites * keyWidth + 8, 50);
     p.fillRect(bed, QColor(9, 8, 9));
     p.fillRect(QRectF(bed.left() + 1, bed.top() + 1, bed.width() - 2, 4), colour::kFelt);
     const qreal x0 = bed.left() + 4;
@@ -91,7 +102,7 @@ void paintKeys(QPainter& p, const QRectF& all) {
     for (int k = 0; k < whites - 1; ++k) {
         const int step = k % 7;
         if (step == 2 || step == 6) continue;  // no black key after E and B
-        const QRectF key(x0 + (k + 1) * keyWidth - 5.5, top, 10, height * 0.6);
+        const QRectF key(x0 + (k + 1) * keyWidth - 5, top, 9, height * 0.6);
         QLinearGradient g(key.topLeft(), key.bottomLeft());
         g.setColorAt(0, QColor(20, 20, 24));
         g.setColorAt(0.85, QColor(44, 44, 52));
@@ -113,6 +124,7 @@ QImage splashPicture(int scale) {
     const QRectF all(0, 0, kSplashWidth, kSplashHeight);
     paintBackground(p, all);
     paintName(p, all);
+    paintProgressBand(p);
     paintKeys(p, all);
     p.end();
     image.setDevicePixelRatio(scale);

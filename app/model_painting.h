@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QColor>
+#include <QPainter>
+#include <QRect>
+
+#include "shell/controls.h"
+
+namespace tonvel {
+
+// Colour values of the models are 0x00BBGGRR.
+inline QColor colourOf(uint32_t value) {
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+inline QRect rectOf(const Rect& r) {
+    return {r.left, r.top, r.width, r.height};
+}
+
+// Draws a label model in its rectangle; bold when the label or the caller asks for it.
+void drawLabel(QPainter& painter, const Label& label, Qt::Alignment alignment, bool bold = false);
+
+}  // namespace tonvel
