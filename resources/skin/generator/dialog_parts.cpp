@@ -9,19 +9,6 @@
 namespace tonvel::skin::art {
 namespace {
 
-template <typename Paint>
-QImage picture(int width, int height, int scale, Paint paint) {
-    QImage image(width * scale, height * scale, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    p.scale(scale, scale);
-    paint(p, QRectF(0, 0, width, height));
-    p.end();
-    return image.convertToFormat(QImage::Format_ARGB32);
-}
-
 // The cream key cap of the skin, or the same cap glowing amber under the mouse.
 void paintFace(QPainter& p, const QRectF& all, bool highlighted) {
     const QRectF body = all.adjusted(0.5, 0, -0.5, -1);
@@ -105,17 +92,7 @@ void paintIcon(QPainter& p, const QRectF& all) {
     initial.addText(0, 0, f, QStringLiteral("T"));
     const QRectF box = initial.boundingRect();
     initial.translate(all.center().x() - box.center().x(), 3.5 - box.top());
-    const QRectF placed = initial.boundingRect();
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 150));
-    p.drawPath(initial.translated(0, 1));
-    QLinearGradient gold(0, placed.top(), 0, placed.bottom());
-    gold.setColorAt(0, QColor(255, 242, 206));
-    gold.setColorAt(0.48, colour::kGold);
-    gold.setColorAt(0.52, QColor(170, 126, 58));
-    gold.setColorAt(1, QColor(232, 202, 136));
-    p.setBrush(gold);
-    p.drawPath(initial);
+    goldText(p, initial, 1);
 
     const QRectF bed(4, 19, 24, 9);
     p.fillRect(bed, QColor(9, 8, 9));

@@ -109,4 +109,20 @@ void grille(QPainter& p, const QRectF& r) {
     p.restore();
 }
 
+void goldText(QPainter& p, const QPainterPath& text, qreal shadow) {
+    const QRectF placed = text.boundingRect();
+    p.save();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 150));
+    p.drawPath(text.translated(0, shadow));
+    QLinearGradient gold(0, placed.top(), 0, placed.bottom());
+    gold.setColorAt(0, QColor(255, 242, 206));
+    gold.setColorAt(0.48, colour::kGold);
+    gold.setColorAt(0.52, QColor(170, 126, 58));
+    gold.setColorAt(1, QColor(232, 202, 136));
+    p.setBrush(gold);
+    p.drawPath(text);
+    p.restore();
+}
+
 }  // namespace tonvel::skin::art

@@ -2,7 +2,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRectF>
 #include <QString>
 
@@ -48,5 +50,23 @@ void caption(QPainter& p, const QRectF& r, const QString& text,
 void grille(QPainter& p, const QRectF& r);
 
 QFont sansFont(qreal pixelSize, int weight, qreal letterSpacing = 0);
+
+// Gold lettering with a drop shadow `shadow` pixels deep.
+void goldText(QPainter& p, const QPainterPath& text, qreal shadow);
+
+// A transparent picture of width x height, `scale` times as dense, painted by
+// paint(QPainter&, QRectF of the logical picture).
+template <typename Paint>
+QImage picture(int width, int height, int scale, Paint paint) {
+    QImage image(width * scale, height * scale, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(scale, scale);
+    paint(p, QRectF(0, 0, width, height));
+    p.end();
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
 
 }  // namespace tonvel::skin::art

@@ -111,19 +111,6 @@ void paintKnob(QPainter& p, const QRectF& box, bool hovered, bool vertical) {
     p.restore();
 }
 
-template <typename Paint>
-QImage picture(int width, int height, int scale, Paint paint) {
-    QImage image(width * scale, height * scale, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    p.scale(scale, scale);
-    paint(p, QRectF(0, 0, width, height));
-    p.end();
-    return image.convertToFormat(QImage::Format_ARGB32);
-}
-
 }  // namespace
 
 void paintWindowButton(QPainter& p, const QRectF& box, int index, bool highlighted) {

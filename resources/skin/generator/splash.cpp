@@ -47,20 +47,7 @@ void paintName(QPainter& p, const QRectF& all) {
     text.addText(0, 0, f, QStringLiteral("Tonvel"));
     const QRectF box = text.boundingRect();
     text.translate(all.center().x() - box.center().x(), 70);
-    const QRectF placed = text.boundingRect();
-
-    p.save();
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 150));
-    p.drawPath(text.translated(0, 2));
-    QLinearGradient gold(0, placed.top(), 0, placed.bottom());
-    gold.setColorAt(0, QColor(255, 242, 206));
-    gold.setColorAt(0.48, colour::kGold);
-    gold.setColorAt(0.52, QColor(170, 126, 58));
-    gold.setColorAt(1, QColor(232, 202, 136));
-    p.setBrush(gold);
-    p.drawPath(text);
-    p.restore();
+    goldText(p, text, 2);
 
     p.setFont(sansFont(10, QFont::Bold, 4));
     p.setPen(colour::kCaption);
