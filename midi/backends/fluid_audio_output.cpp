@@ -1,6 +1,7 @@
 #include "midi/backends/fluid_audio_output.h"
 
 #include "midi/backends/jack_autostart.h"
+#include "midi/backends/jack_server_socket.h"
 #include "midi/backends/synth_engine.h"
 
 namespace tonvel {
@@ -27,6 +28,7 @@ bool FluidAudioOutput::start(SynthEngine& engine) {
     stop();
     preventJackServerAutostart();
     for (const auto& name : drivers_) {
+        if (name == "jack" && !jackServerMayAnswer()) continue;
         fluid_settings_setstr(engine.settings(), "audio.driver", name.c_str());
         driver_ = new_fluid_audio_driver2(engine.settings(), renderForDriver, &engine);
         if (driver_ != nullptr) {

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "midi/backends/jack_autostart.h"
+#include "midi/backends/jack_server_socket.h"
 
 namespace tonvel {
 namespace {
@@ -21,6 +22,7 @@ void noteWarning(RtMidiError::Type type, const std::string&, void* answered) {
 // with an error callback in place tells whether the connection works.
 bool jackServerRunning(const std::string& clientName) {
     preventJackServerAutostart();
+    if (!jackServerMayAnswer()) return false;
     bool answered = true;
     try {
         RtMidiIn probe(RtMidi::UNIX_JACK, clientName);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "midi/backends/jack_server_socket.h"
 #include "midi/backends/platform_midi_system.h"
 #include "midi/backends/system_midi_ports.h"
 #include "synth_test_support.h"
@@ -57,6 +58,10 @@ class JackPorts : public ::testing::Test {
     std::unique_ptr<RtMidiIn> receiver;
 };
 
+TEST_F(JackPorts, TheRunningServerIsFoundByItsSocket) {
+    EXPECT_TRUE(jackServerMayAnswer());
+}
+
 TEST_F(JackPorts, SentMessagesArriveAsTheirBytes) {
     PlatformMidiSystem midi;
     const int index = indexOf(midi.outputNames(), kReceiverPort);
@@ -106,7 +111,8 @@ TEST_F(JackPorts, OwnOpenPortIsNotOffered) {
 
     const auto listed = ports.enumerate();
     EXPECT_TRUE(named(listed, kReceiverPort));
-    for (const auto& port : listed) EXPECT_FALSE(port.name.starts_with("TonvelTestOwn:")) << port.name;
+    for (const auto& port : listed)
+        EXPECT_FALSE(port.name.starts_with("TonvelTestOwn:")) << port.name;
 }
 
 }  // namespace
