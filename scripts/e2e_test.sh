@@ -120,6 +120,31 @@ expect "80 36 00" "note-off of Z"
 expect "99 24 7f" "drum pad 10 on channel 10"
 expect "89 24 00" "drum pad release"
 
+# The about box opens with Shift+F1 and closes with Escape; the update window opens with
+# Ctrl+U and closes with X.
+# Waits until a visible window with the title pattern $1 is there ($2 = 1) or gone ($2 = 0).
+await_window() {
+    local found
+    for _ in $(seq 30); do
+        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
+        if [[ $2 -eq 1 && -n $found ]] || [[ $2 -eq 0 && -z $found ]]; then
+            echo "$found"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+for pair in "shift+F1:^ About\.\.\.$:Escape" "ctrl+u:^  update\.\.\.$:x"; do
+    IFS=: read -r opener title closer <<<"$pair"
+    xdotool windowfocus "$window" 2>/dev/null
+    xdotool key "$opener"
+    shown=$(await_window "$title" 1) || fail "$opener did not open the window \"$title\""
+    xdotool windowfocus "$shown" 2>/dev/null
+    xdotool key "$closer"
+    await_window "$title" 0 >/dev/null || fail "$closer did not close the window \"$title\""
+done
+
 # A bank stored through its menu survives a restart: right-click F3, choose item 41
 # ("Violin", program 40) with the keys, exit with Ctrl+X, start again and press F3.
 eval "$(xdotool getwindowgeometry --shell "$window")"
