@@ -11,32 +11,10 @@ namespace {
 
 // The cream key cap of the skin, or the same cap glowing amber under the mouse.
 void paintFace(QPainter& p, const QRectF& all, bool highlighted) {
-    const QRectF body = all.adjusted(0.5, 0, -0.5, -1);
-    const qreal radius = 4;
-    if (!highlighted) {
-        raisedLightButton(p, body, radius);
-        return;
-    }
-    p.save();
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(120, 50, 0, 120));
-    p.drawRoundedRect(body.translated(0, 1).adjusted(-0.5, 0, 0.5, 0.5), radius + 0.5,
-                      radius + 0.5);
-    p.setBrush(QColor(70, 28, 0));
-    p.drawRoundedRect(body, radius, radius);
-    const QRectF cap = body.adjusted(1, 1, -1, -1);
-    QLinearGradient g(cap.topLeft(), cap.bottomLeft());
-    g.setColorAt(0, QColor(255, 244, 214));
-    g.setColorAt(0.45, QColor(255, 214, 140));
-    g.setColorAt(1, QColor(246, 160, 52));
-    p.setBrush(g);
-    p.drawRoundedRect(cap, radius - 0.5, radius - 0.5);
-    QLinearGradient gloss(cap.topLeft(), cap.topLeft() + QPointF(0, cap.height() * 0.5));
-    gloss.setColorAt(0, QColor(255, 255, 255, 120));
-    gloss.setColorAt(1, QColor(255, 255, 255, 0));
-    p.setBrush(gloss);
-    p.drawRoundedRect(cap, radius - 0.5, radius - 0.5);
-    p.restore();
+    const CapColours amber = {QColor(120, 50, 0, 120), QColor(70, 28, 0),
+                              QColor(255, 244, 214),   QColor(255, 214, 140),
+                              QColor(246, 160, 52),    QColor(255, 255, 255, 120)};
+    raisedLightButton(p, all.adjusted(0.5, 0, -0.5, -1), 4, highlighted ? amber : creamCap());
 }
 
 // Like the main window's exit button: dark at rest, red under the mouse.

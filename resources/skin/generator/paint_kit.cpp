@@ -59,24 +59,35 @@ void sunkenLightPanel(QPainter& p, const QRectF& r, qreal radius) {
     p.restore();
 }
 
-void raisedLightButton(QPainter& p, const QRectF& r, qreal radius) {
+CapColours creamCap() {
+    return {QColor(0, 0, 0, 120),
+            QColor(24, 22, 18),
+            QColor(252, 249, 238),
+            colour::kCreamTop,
+            colour::kCreamBottom.darker(106),
+            QColor(255, 255, 255, 90)};
+}
+
+void raisedLightButton(QPainter& p, const QRectF& r, qreal radius, const CapColours& colours) {
     p.save();
     p.setPen(Qt::NoPen);
     // Drop shadow, dark frame, then the cap with its light top edge.
-    p.setBrush(QColor(0, 0, 0, 120));
+    p.setBrush(colours.shadow);
     p.drawRoundedRect(r.translated(0, 1).adjusted(-0.5, 0, 0.5, 0.5), radius + 0.5, radius + 0.5);
-    p.setBrush(QColor(24, 22, 18));
+    p.setBrush(colours.frame);
     p.drawRoundedRect(r, radius, radius);
     const QRectF cap = r.adjusted(1, 1, -1, -1);
     QLinearGradient g(cap.topLeft(), cap.bottomLeft());
-    g.setColorAt(0, QColor(252, 249, 238));
-    g.setColorAt(0.45, colour::kCreamTop);
-    g.setColorAt(1, colour::kCreamBottom.darker(106));
+    g.setColorAt(0, colours.top);
+    g.setColorAt(0.45, colours.middle);
+    g.setColorAt(1, colours.bottom);
     p.setBrush(g);
     p.drawRoundedRect(cap, radius - 0.5, radius - 0.5);
     QLinearGradient gloss(cap.topLeft(), cap.topLeft() + QPointF(0, cap.height() * 0.5));
-    gloss.setColorAt(0, QColor(255, 255, 255, 90));
-    gloss.setColorAt(1, QColor(255, 255, 255, 0));
+    gloss.setColorAt(0, colours.gloss);
+    QColor clear = colours.gloss;
+    clear.setAlpha(0);
+    gloss.setColorAt(1, clear);
     p.setBrush(gloss);
     p.drawRoundedRect(cap, radius - 0.5, radius - 0.5);
     p.restore();

@@ -35,8 +35,16 @@ inline QRectF toRectF(const Rect& r) {
 // A light panel sunk into the body, for text the program writes.
 void sunkenLightPanel(QPainter& p, const QRectF& r, qreal radius);
 
-// A cream key cap standing out of the body, for buttons whose glyph the program writes.
-void raisedLightButton(QPainter& p, const QRectF& r, qreal radius);
+// The colours of a raised cap: its shadow, frame, gradient top to bottom, and gloss.
+struct CapColours {
+    QColor shadow, frame, top, middle, bottom, gloss;
+};
+// The skin's cream cap.
+CapColours creamCap();
+
+// A key cap standing out of the body, for buttons whose glyph the program writes.
+void raisedLightButton(QPainter& p, const QRectF& r, qreal radius,
+                       const CapColours& colours = creamCap());
 
 // A dark recess with a shadowed upper edge and a lit lower edge.
 void darkRecess(QPainter& p, const QRectF& r, qreal radius, const QColor& top,
