@@ -5,6 +5,7 @@ set -u
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 source "$root/scripts/lib/jack.sh"
+source "$root/scripts/lib/gtest.sh"
 build="${1:-$root/build}"
 tests="$build/tests/tonvel_midi_tests"
 if [[ ! -x "$tests" ]]; then
@@ -34,7 +35,7 @@ fi
 run_suite() {
     output="$(TONVEL_JACK_TESTS=1 "$tests" --gtest_filter='JackPorts.*' 2>&1)"
     status=$?
-    echo "$output" | grep -E '^\[ *(RUN|OK|FAILED|SKIPPED|PASSED|=+) *\]|Failure|Expected|Which is|Value of'
+    gtest_show
 }
 
 run_suite
@@ -46,13 +47,5 @@ if [[ $status -gt 128 ]] && ! grep -q '^\[  FAILED  \]' <<<"$output"; then
     echo "jack_midi_test: running it once more" >&2
     run_suite
 fi
-if [[ $status -ne 0 ]]; then
-    echo "$output" | tail -n 40 >&2
-    echo "jack_midi_test: FAILED (exit status $status)" >&2
-    exit 1
-fi
-if ! grep -q '^\[  PASSED  \] [1-9]' <<<"$output" || grep -q '^\[  SKIPPED \]' <<<"$output"; then
-    echo "jack_midi_test: the JACK tests did not all run" >&2
-    exit 1
-fi
+gtest_require_all_passed jack_midi_test "the JACK tests" || exit 1
 echo "jack_midi_test: passed"

@@ -6,6 +6,7 @@ set -u
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 source "$root/scripts/lib/jack.sh"  # stop_and_wait
+source "$root/scripts/lib/gtest.sh"
 build="${1:-$root/build}"
 tests="$build/tests/tonvel_mixer_tests"
 if [[ ! -x "$tests" ]]; then
@@ -59,16 +60,8 @@ fi
 
 output="$(TONVEL_PULSE_TESTS=1 "$tests" 2>&1)"
 status=$?
-echo "$output" | grep -E '^\[ *(RUN|OK|FAILED|SKIPPED|PASSED|=+) *\]|Failure|Expected|Which is|Value of'
-if [[ $status -ne 0 ]]; then
-    echo "$output" | tail -n 40 >&2
-    echo "mixer_test: FAILED (exit status $status)" >&2
-    exit 1
-fi
-if ! grep -q '^\[  PASSED  \] [1-9]' <<<"$output" || grep -q '^\[  SKIPPED \]' <<<"$output"; then
-    echo "mixer_test: the PulseAudio tests did not all run" >&2
-    exit 1
-fi
+gtest_show
+gtest_require_all_passed mixer_test "the PulseAudio tests" || exit 1
 # The last test ran the startup settings, which must leave the server's sink sounding.
 mute="$(pactl get-sink-mute "$sink" 2>&1)"
 if [[ "$mute" != "Mute: no" ]]; then
