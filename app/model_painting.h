@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QRect>
 
-#include "shell/controls.h"
+#include "foundation/controls.h"
 
 namespace tonvel {
 

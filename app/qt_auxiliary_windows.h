@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <string>
 
-#include "shell/services.h"
+#include "foundation/services.h"
 #include "windows/http_fetch.h"
 
 namespace tonvel {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/services.h"
+#include "foundation/services.h"
 
 namespace tonvel {
 

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "shell/services.h"
+#include "foundation/services.h"
 
 namespace tonvel {
 

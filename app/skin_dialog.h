@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/controls.h"
+#include "foundation/controls.h"
 #include "windows/dialog_parts.h"
 
 namespace tonvel {

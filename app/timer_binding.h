@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "shell/controls.h"
+#include "foundation/controls.h"
 
 namespace tonvel {
 

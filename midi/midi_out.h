@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "foundation/controls.h"
+#include "foundation/services.h"
 #include "midi/midi_system.h"
-#include "shell/controls.h"
-#include "shell/services.h"
 
 namespace tonvel {
 

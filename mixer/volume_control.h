@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <functional>
 
+#include "foundation/controls.h"
 #include "mixer/mixer_device.h"
 #include "mixer/mixer_mod.h"
-#include "shell/controls.h"
 
 namespace tonvel {
 

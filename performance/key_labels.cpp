@@ -1,5 +1,5 @@
+#include "foundation/product.h"
 #include "shell/frm_piano.h"
-#include "shell/product.h"
 
 namespace tonvel {
 

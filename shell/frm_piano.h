@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "foundation/controls.h"
+#include "foundation/services.h"
 #include "midi/midi_out.h"
 #include "performance/beat_styles.h"
 #include "performance/performance_state.h"
 #include "performance/settings_file.h"
-#include "shell/controls.h"
-#include "shell/services.h"
 
 namespace tonvel {
 

@@ -1,6 +1,6 @@
 #include "windows/about.h"
 
-#include "shell/product.h"
+#include "foundation/product.h"
 
 namespace tonvel {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/controls.h"
-#include "shell/services.h"
+#include "foundation/controls.h"
+#include "foundation/services.h"
 #include "windows/dialog_parts.h"
 
 namespace tonvel {

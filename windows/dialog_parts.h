@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/controls.h"
+#include "foundation/controls.h"
 
 namespace tonvel {
 

@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "foundation/controls.h"
 #include "mixer/mixer_device.h"
 #include "mixer/volume_control.h"
-#include "shell/controls.h"
 
 namespace tonvel {
 

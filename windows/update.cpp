@@ -1,7 +1,7 @@
 #include "windows/update.h"
 
+#include "foundation/product.h"
 #include "performance/number_text.h"
-#include "shell/product.h"
 
 namespace tonvel {
 namespace {

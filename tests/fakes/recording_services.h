@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/services.h"
 #include "midi/midi_system.h"
-#include "shell/services.h"
 
 namespace tonvel::testing {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "shell/controls.h"
+#include "foundation/controls.h"
 
 namespace tonvel {
 
