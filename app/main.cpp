@@ -12,7 +12,9 @@
 #include "app/qt_http_fetch.h"
 #include "app/qt_window_system.h"
 #include "app/splash_window.h"
+#include "app/termination_signals.h"
 #include "app/window_shape.h"
+#include "app/x11_keyboard.h"
 #include "midi/backends/platform_midi_system.h"
 #include "mixer/backends/alsa_mixer_device.h"
 #include "resources/skin/skin_resources.h"
@@ -63,6 +65,19 @@ class Program : public tonvel::SplashHost {
         splashWindow_->refresh();
     }
 
+    // Logout, shutdown or a signal: the same end as the Exit command, and a normal exit status.
+    void endCleanly() {
+        if (piano_ && !piano_->isUnloaded()) {
+            piano_->mnu_exit_Click();
+            // A window that was never shown may not have taken the close.
+            if (!piano_->isUnloaded()) {
+                piano_->Form_QueryUnload();
+                piano_->Form_Unload();
+            }
+        }
+        QCoreApplication::exit(0);
+    }
+
     void start() {
         splash_ = std::make_unique<tonvel::splash>(*this, mixer_, programDirectory_.toStdString());
         splashWindow_ = std::make_unique<tonvel::SplashWindow>(*splash_);
@@ -106,7 +121,13 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // Held keys then report presses alone, so a repeat never looks like a release.
+    tonvel::enableDetectableAutoRepeat();
+
     Program program(programDirectory, executableDirectory);
+    tonvel::TerminationSignals terminationSignals([&program] { program.endCleanly(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                     [&program] { program.endCleanly(); });
     program.start();
     return app.exec();
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/controls.h"
+#include "foundation/keyboard_input.h"
 #include "foundation/services.h"
 #include "midi/midi_out.h"
 #include "performance/beat_styles.h"
@@ -50,6 +51,13 @@ class frmPiano {
     // Keys: virtual-key code and modifier bits (Shift 1, Ctrl 2, Alt 4).
     void Form_KeyDown(int keyCode, int shift);
     void Form_KeyUp(int keyCode, int shift);
+
+    // Keys as the platform reports them, repeats included; they reach Form_KeyDown and
+    // Form_KeyUp as the window expects them.
+    void keyPressed(int keyCode, int shift);
+    void keyReleased(int keyCode, int shift);
+    // The window has the keyboard again: keys released meanwhile count as up.
+    void keyboardReturned();
 
     // Key-to-note engine.
     void KeyboardChanged();
@@ -129,6 +137,7 @@ class frmPiano {
     void menuChosen(const MenuChoice& choice);
 
     std::string programDirectory() const { return programDirectory_; }
+    bool isUnloaded() const { return unloaded_; }
     // Where help/manual.htm and help/shortcuts.htm live; the program directory's help folder by
     // default.
     std::string helpDirectory;
@@ -181,6 +190,9 @@ class frmPiano {
     void noteStepDown(int keyCode, int shift);
     void noteStepUp(int keyCode);
     void releaseAllKeys();
+    // Before and after a time away from the keys: a popup menu, another window.
+    void suspendKeys();
+    void resumeKeys();
     void quickJump(int keyCode);
     void resetLights();
     void nudgeVolume(float step);
@@ -206,6 +218,7 @@ class frmPiano {
     MenuItem settingsMenu() const;
     void popUp(const MenuItem& menu, int x, int y, bool eitherButton);
 
+    KeyboardInput keyboard_;
     std::vector<BeatSection> beatSections_;  // of the chosen style
     FrmPianoServices services_;
     std::string programDirectory_;
