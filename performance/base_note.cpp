@@ -6,9 +6,7 @@ void frmPiano::lblBaseKey_Click() {
     lblBaseKey.foreColor = kLabelHighlight;
     MenuItem menu = mnuMain[4];
     menu.children = mnuBaseKey;
-    const auto choice = services_.dialogs.popupMenu(
-        menu, lblBaseKey.rect.left, lblBaseKey.rect.top + lblBaseKey.rect.height, false);
-    if (choice) menuChosen(*choice);
+    popUp(menu, lblBaseKey.rect.left, lblBaseKey.rect.top + lblBaseKey.rect.height, false);
     SStatus("bkey");
     lblBaseKey.foreColor = kLabelNormal;
 }

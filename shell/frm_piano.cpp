@@ -195,7 +195,7 @@ void frmPiano::Form_GotFocus() {
 
 void frmPiano::Form_LostFocus() {
     // Key-ups go to whichever window has the focus now; release what is held here.
-    releaseAllKeys();
+    suspendKeys();
 }
 
 void frmPiano::Form_QueryUnload() {

@@ -61,8 +61,11 @@ MenuItem frmPiano::settingsMenu() const {
     return menu;
 }
 
+// A menu takes the keyboard while it is open, key-ups included.
 void frmPiano::popUp(const MenuItem& menu, int x, int y, bool eitherButton) {
+    suspendKeys();
     const auto choice = services_.dialogs.popupMenu(menu, x, y, eitherButton);
+    resumeKeys();
     if (choice) menuChosen(*choice);
 }
 

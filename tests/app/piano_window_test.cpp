@@ -29,7 +29,7 @@ class PianoWindowTest : public ::testing::Test {
         piano->Form_Initialize();
         piano->Form_Load();
         window.attach(piano.get());
-        midi.sent.clear();
+        midi.clearSent();
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 

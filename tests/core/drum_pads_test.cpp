@@ -16,7 +16,7 @@ class DrumPads : public testing::PianoFixture {
 
 TEST_F(DrumPads, AnyButtonOpensThePadsMenuAndPlaysNothing) {
     for (int button : {1, 2, 4}) {
-        midi.sent.clear();
+        midi.clearSent();
         piano->lblDrums_MouseDown(3, button, 0, 0, 60);
         const auto& popped = dialogs.menus.back();
         EXPECT_TRUE(popped.eitherButton);
@@ -73,7 +73,7 @@ TEST_F(DrumPads, ANewSoundPlaysAtTheNextStrokeAndIsSaved) {
 
     dialogs.menuAnswers.push_back(drum(60));
     piano->lblDrums_MouseDown(10, 1, 0, 0, 0);
-    midi.sent.clear();
+    midi.clearSent();
     piano->Form_KeyDown(kKeypad2, 0);
     piano->Form_KeyUp(kKeypad2, 0);
     EXPECT_EQ(midi.sentHex(), (std::vector<std::string>{"99 3C 7F", "89 3C 00"}));
