@@ -9,11 +9,12 @@ set(CPACK_PACKAGE_VENDOR "The Tonvel developers")
 set(CPACK_PACKAGE_CONTACT "The Tonvel developers <support@tonvel.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "virtual piano played on the computer keyboard")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Tonvel turns the computer keyboard into a piano: 36 keys of the main block play three\n"
-    "chromatic octaves and the numeric keypad plays twelve drum pads. Every key press\n"
-    "becomes a MIDI message to the built-in General MIDI synthesizer or to any MIDI port\n"
-    "of the system. It offers 128 instruments, four sound banks, a transposing base note,\n"
-    "a rhythm player with three styles, volume and tempo sliders and key labels.")
+    "Tonvel turns the computer keyboard into a piano: 36 keys of the main block\n"
+    "play three chromatic octaves and the numeric keypad plays twelve drum pads.\n"
+    "Every key press becomes a MIDI message to the built-in General MIDI\n"
+    "synthesizer or to any MIDI port of the system. It offers 128 instruments,\n"
+    "four sound banks, a transposing base note, a rhythm player with three\n"
+    "styles, volume and tempo sliders and key labels.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
