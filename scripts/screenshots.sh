@@ -32,7 +32,7 @@ mkdir -p "$images"
 # inside the window, such as the key labels, is not reached from the edge and stays.
 cut_out() {
     convert "$1" -bordercolor black -border 1 -fill none -fuzz 0 \
-        -draw 'color 0,0 floodfill' -shave 1x1 "$2"
+        -draw 'color 0,0 floodfill' -shave 1x1 -define png:exclude-chunk=date,time "$2"
 }
 
 # The smallest box around every window on the screen but the root, as WxH+X+Y.
