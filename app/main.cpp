@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <memory>
 
+#include "app/application_identity.h"
+#include "app/command_line.h"
 #include "app/piano_window.h"
 #include "app/program_directory.h"
 #include "app/qt_auxiliary_windows.h"
@@ -106,9 +108,11 @@ class Program : public tonvel::SplashHost {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = tonvel::answerCommandLine(argc, argv)) return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tonvel"));
     tonvel::skin::initResources();
+    tonvel::nameApplication();
     const QString executableDirectory = QCoreApplication::applicationDirPath();
     const QString programDirectory = tonvel::chooseProgramDirectory(executableDirectory);
 

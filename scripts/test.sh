@@ -57,6 +57,9 @@ for check in scripts/jack_midi_test.sh scripts/mixer_test.sh scripts/e2e_test.sh
     [[ -f $check ]] && run_check "$(basename "$check" .sh)" bash "$check" build-ci
 done
 
+# Installing to a prefix, the desktop entry, the metainfo and the Debian package.
+run_check "package_test" bash scripts/package_test.sh build-ci
+
 echo "== sanitizer build"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTONVEL_SANITIZE=ON -DTONVEL_BUILD_APP=OFF \
     -DTONVEL_BUILD_BENCHMARKS=OFF >/dev/null || exit 1
