@@ -50,7 +50,11 @@ void frmPiano::layoutKeyLabels() {
 }
 
 void frmPiano::mnu_KeyboardType_Click() {
+    // The layout's default pad sounds would replace the user's choices while the pads'
+    // menus still showed them, and the exit save would lose them: the user's sounds stay.
+    const auto chosen = state.drumPadNotes;
     KeyboardChanged();
+    state.drumPadNotes = chosen;
 }
 
 void frmPiano::mnu_keyOther_Click() {

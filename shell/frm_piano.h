@@ -205,6 +205,8 @@ class frmPiano {
     MenuItem instrumentMenu() const;
     MenuItem settingsMenu() const;
     void popUp(const MenuItem& menu, int x, int y, bool eitherButton);
+    // A pad's sound and its label's record of it change together.
+    void setPadNote(size_t pad, int16_t note);
 
     std::vector<BeatSection> beatSections_;  // of the chosen style
     FrmPianoServices services_;

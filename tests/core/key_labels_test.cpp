@@ -56,10 +56,13 @@ TEST_F(KeyLabels, LabelsSitOnTheirKeysInTheirColours) {
 TEST_F(KeyLabels, PadNotesFromTheSettingsOverrideTheLayoutsDefaults) {
     start();
     EXPECT_EQ(piano->state.drumPadNotes[1], 56);
+    const auto keys = piano->state.pianoKeyCodes;
     piano->mnu_KeyboardType_Click();
     piano->mnu_KeyboardType_Click();
+    EXPECT_EQ(piano->state.pianoKeyCodes, keys);
     EXPECT_EQ(piano->state.pianoKeyCodes.size(), 36u);
     EXPECT_TRUE(piano->mnu_KeyboardType.checked);
+    EXPECT_EQ(piano->state.drumPadNotes[1], 56) << "the layout item keeps the pads' sounds";
 }
 
 TEST_F(KeyLabels, OtherKeyboardsMessage) {
