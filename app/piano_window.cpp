@@ -355,6 +355,9 @@ bool PianoWindow::event(QEvent* event) {
         case QEvent::WindowDeactivate:
             run([](frmPiano& p) { p.Form_LostFocus(); });
             break;
+        case QEvent::KeyboardLayoutChange:
+            run([](frmPiano& p) { p.Form_KeyboardLayoutChange(); });
+            break;
         case QEvent::ToolTip: {
             auto* help = static_cast<QHelpEvent*>(event);
             const std::string tip = toolTipAt(help->pos());

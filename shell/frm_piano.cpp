@@ -121,6 +121,7 @@ void frmPiano::Form_Load() {
     state.maxProgram = 127;
     setMenuCaptions();
     KeyboardChanged();
+    Form_KeyboardLayoutChange();
 
     settings.bankPrograms = {state.bankPrograms[0], state.bankPrograms[1], state.bankPrograms[2],
                              state.bankPrograms[3]};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/controls.h"
+#include "foundation/key_caps.h"
 #include "foundation/services.h"
 #include "midi/midi_out.h"
 #include "performance/beat_styles.h"
@@ -31,6 +32,8 @@ struct FrmPianoServices {
     WindowSystem& window;
     DesktopShell& shell;
     AuxiliaryWindows& windows;
+    // Without it the key labels name the keys of a US keyboard.
+    const KeyCaps* keyCaps = nullptr;
 };
 
 // The main window: its controls as plain models and its handlers. The front end
@@ -59,6 +62,8 @@ class frmPiano {
     void mnu_KeyboardType_Click();
     void mnu_keyOther_Click();
     void mnu_Rshowklbl_Click();
+    // The key labels name what the active layout prints on each key.
+    void Form_KeyboardLayoutChange();
 
     // Drum pads.
     void lblDrums_MouseDown(int index, int button, int shift, float x, float y);
