@@ -97,12 +97,12 @@ void PianoWindow::paintEvent(QPaintEvent*) {
     }
 
     painter.setRenderHint(QPainter::TextAntialiasing);
-    drawLabel(painter, piano_->PCap, Qt::AlignHCenter, true);
-    drawLabel(painter, piano_->lblInstrument, Qt::AlignLeft, true);
-    drawLabel(painter, piano_->ChNum, Qt::AlignHCenter, true);
-    drawLabel(painter, piano_->lblBaseKey, Qt::AlignHCenter, true);
+    drawLabel(painter, piano_->PCap, Qt::AlignHCenter, true, kPanelMargin);
+    drawLabel(painter, piano_->lblInstrument, Qt::AlignLeft, true, kPanelMargin);
+    drawLabel(painter, piano_->ChNum, Qt::AlignHCenter, true, kPanelMargin);
+    drawLabel(painter, piano_->lblBaseKey, Qt::AlignHCenter, true, kPanelMargin);
     for (const auto& bank : piano_->lblBank) drawLabel(painter, bank, Qt::AlignHCenter, true);
-    drawLabel(painter, piano_->lblBeat, Qt::AlignLeft, true);
+    drawLabel(painter, piano_->lblBeat, Qt::AlignLeft, true, kPanelMargin);
     for (const auto& button : piano_->lblBeatCtrl)
         drawLabel(painter, button, Qt::AlignHCenter, false);
     for (const auto& keyLabel : piano_->KK) drawLabel(painter, keyLabel, Qt::AlignHCenter, false);

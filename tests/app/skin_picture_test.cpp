@@ -185,5 +185,20 @@ TEST(SkinPicture, KeysAndLabelsShowWhereTheProgramExpectsThem) {
         EXPECT_GT(centre(r), 190) << r.left << "," << r.top;
 }
 
+// Engraved captions on the body must leave bare body between them and the panels beside them.
+TEST(SkinPicture, CaptionsKeepClearOfThePanelsBesideThem) {
+    const QImage skin = piano();
+    const auto lit = [&](int x, int y) { return lightness(skin.pixel(x, y)) > 60; };
+    // The tempo caption sits on the rhythm panel's row, left of it.
+    const Rect panel = kRhythmLabel;
+    int caption = 0, crowding = 0;
+    for (int y = 72; y < 86; ++y) {
+        for (int x = kTempoTrack.left - 16; x < panel.left - 4; ++x) caption += lit(x, y);
+        for (int x = panel.left - 4; x < panel.left - 1; ++x) crowding += lit(x, y);
+    }
+    EXPECT_GT(caption, 20) << "the tempo caption is there";
+    EXPECT_EQ(crowding, 0) << "and three pixels of body separate it from the panel";
+}
+
 }  // namespace
 }  // namespace tonvel::skin
