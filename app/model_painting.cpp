@@ -24,4 +24,26 @@ void drawLabel(QPainter& painter, const Label& label, Qt::Alignment alignment, b
     painter.drawText(box, alignment | Qt::AlignVCenter | Qt::TextDontClip, fitted.text);
 }
 
+namespace {
+
+QPixmap tinted(const QPixmap& glyph, const QColor& colour) {
+    QPixmap out(glyph.size());
+    out.setDevicePixelRatio(glyph.devicePixelRatio());
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.drawPixmap(0, 0, glyph);
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(QRectF(QPointF(0, 0), glyph.deviceIndependentSize()), colour);
+    return out;
+}
+
+}  // namespace
+
+void drawGlyph(QPainter& painter, const Label& label, const QPixmap& glyph) {
+    if (!label.visible || glyph.isNull()) return;
+    const QRect box = rectOf(label.rect);
+    painter.drawPixmap(box.translated(0, 1), tinted(glyph, QColor(255, 255, 255, 150)));
+    painter.drawPixmap(box, tinted(glyph, colourOf(label.foreColor)));
+}
+
 }  // namespace tonvel

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QPainter>
+#include <QPixmap>
 #include <QRect>
 
 #include "foundation/controls.h"
@@ -24,5 +25,9 @@ inline constexpr int kPanelMargin = 3;
 // short to fit; bold when the label or the caller asks for it.
 void drawLabel(QPainter& painter, const Label& label, Qt::Alignment alignment, bool bold = false,
                int margin = 0);
+
+// Draws `glyph`, white on transparent and the size of the label, in the label's colour with
+// a faint light lip below, as if pressed into the cap.
+void drawGlyph(QPainter& painter, const Label& label, const QPixmap& glyph);
 
 }  // namespace tonvel

@@ -103,8 +103,8 @@ void PianoWindow::paintEvent(QPaintEvent*) {
     drawLabel(painter, piano_->lblBaseKey, Qt::AlignHCenter, true, kPanelMargin);
     for (const auto& bank : piano_->lblBank) drawLabel(painter, bank, Qt::AlignHCenter, true);
     drawLabel(painter, piano_->lblBeat, Qt::AlignLeft, true, kPanelMargin);
-    for (const auto& button : piano_->lblBeatCtrl)
-        drawLabel(painter, button, Qt::AlignHCenter, false);
+    for (size_t i = 0; i < piano_->lblBeatCtrl.size(); ++i)
+        drawGlyph(painter, piano_->lblBeatCtrl[i], pixmap("transport" + std::to_string(i)));
     for (const auto& keyLabel : piano_->KK) drawLabel(painter, keyLabel, Qt::AlignHCenter, false);
 }
 

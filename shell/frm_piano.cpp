@@ -54,7 +54,7 @@ void frmPiano::layoutControls() {
     lblIntro.tag = "0";
     lblOver = Label{.rect = toRect(skin::kKeyCover)};
     lblBeat = Label{.toolTip = "Alt I", .rect = toRect(skin::kRhythmLabel)};
-    const char* transport[] = {"\u25B6", "Fill", "II", "End", "\u25A0"};
+    const char* transport[] = {"\u25B6", "\u23ED", "\u23F8", "\u25BC", "\u25A0"};
     for (size_t i = 0; i < lblBeatCtrl.size(); ++i)
         lblBeatCtrl[i] = Label{.caption = transport[i], .rect = toRect(skin::kTransportButtons[i])};
     for (size_t i = 0; i < lbl_Move.size(); ++i)

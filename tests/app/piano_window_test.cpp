@@ -122,5 +122,40 @@ TEST_F(PianoWindowTest, NamesFitInsideTheirPanelsAwayFromTheEdges) {
     EXPECT_EQ(piano->mnuPiano[48].caption, "Acoustic String Ensemble 1");
 }
 
+TEST_F(PianoWindowTest, TransportButtonsShowTheirGlyphsLitAndUnlit) {
+    piano->lblBeatCtrl_MouseDown(0, 1, 0, 0, 0);  // Play lights up
+    window.refresh();
+    const QImage shot = window.grab().toImage();
+    struct Glyph {
+        std::vector<int> rows;  // widths of the lettering's rows, top to bottom
+        int strongest = 0;      // red over green of its most saturated pixel
+    };
+    const auto glyphOf = [&](const Label& button) {
+        Glyph g;
+        const Rect& r = button.rect;
+        for (int y = r.top; y < r.top + r.height; ++y) {
+            int row = 0;
+            for (int x = r.left; x < r.left + r.width; ++x) {
+                const QRgb c = shot.pixel(x, y);
+                if (!isLettering(c)) continue;
+                ++row;
+                g.strongest = std::max(g.strongest, qRed(c) - qGreen(c));
+            }
+            if (row > 0) g.rows.push_back(row);
+        }
+        return g;
+    };
+    const Glyph play = glyphOf(piano->lblBeatCtrl[0]);
+    const Glyph ending = glyphOf(piano->lblBeatCtrl[3]);
+    const Glyph stop = glyphOf(piano->lblBeatCtrl[4]);
+    EXPECT_GT(play.strongest, 220) << "lit: bright red";
+    EXPECT_LT(stop.strongest, 150) << "unlit: dark red";
+    ASSERT_GT(ending.rows.size(), 4u);
+    EXPECT_TRUE(std::is_sorted(ending.rows.rbegin(), ending.rows.rend())) << "ending points down";
+    EXPECT_GT(ending.rows.front(), 3 * ending.rows.back());
+    EXPECT_EQ(piano->lblBeatCtrl[1].caption, "\u23ED");
+    EXPECT_EQ(piano->lblBeatCtrl[3].caption, "\u25BC");
+}
+
 }  // namespace
 }  // namespace tonvel

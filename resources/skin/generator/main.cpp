@@ -11,6 +11,7 @@
 #include "resources/skin/generator/skin_picture.h"
 #include "resources/skin/generator/small_parts.h"
 #include "resources/skin/generator/splash.h"
+#include "resources/skin/generator/transport_symbols.h"
 
 namespace {
 
@@ -51,5 +52,8 @@ int main(int argc, char** argv) {
     for (int i = 0; ok && i < 6; ++i)
         ok = save(dir, QStringLiteral("butt%1").arg(i),
                   [i](int s) { return windowButtonPicture(i, s); });
+    for (int i = 0; ok && i < 5; ++i)
+        ok = save(dir, QStringLiteral("transport%1").arg(i),
+                  [i](int s) { return transportSymbolPicture(i, s); });
     return ok ? 0 : 1;
 }
