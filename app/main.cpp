@@ -17,6 +17,7 @@
 #include "app/termination_signals.h"
 #include "app/window_shape.h"
 #include "app/x11_keyboard.h"
+#include "app/xkb_key_caps.h"
 #include "midi/backends/platform_midi_system.h"
 #include "mixer/backends/alsa_mixer_device.h"
 #include "resources/skin/skin_resources.h"
@@ -36,7 +37,8 @@ class Program : public tonvel::SplashHost {
     tonvel::frmPiano& mainWindow() override {
         if (!piano_) {
             piano_ = std::make_unique<tonvel::frmPiano>(
-                tonvel::FrmPianoServices{midi_, dialogs_, windowSystem_, shell_, auxiliary_},
+                tonvel::FrmPianoServices{midi_, dialogs_, windowSystem_, shell_, auxiliary_,
+                                         &keyCaps_},
                 programDirectory_.toStdString());
             piano_->helpDirectory = tonvel::chooseHelpDirectory(executableDirectory_).toStdString();
             piano_->unloadSplash = [this] { unloadSplash(); };
@@ -94,6 +96,7 @@ class Program : public tonvel::SplashHost {
     tonvel::PlatformMidiSystem midi_;
     tonvel::AlsaMixerDevice mixer_;
     tonvel::PianoWindow window_;
+    tonvel::XkbKeyCaps keyCaps_{&window_};
     tonvel::QtDialogs dialogs_{&window_};
     tonvel::QtWindowSystem windowSystem_{&window_};
     tonvel::QtDesktopShell shell_;

@@ -100,14 +100,14 @@ void PianoWindow::paintEvent(QPaintEvent*) {
     }
 
     painter.setRenderHint(QPainter::TextAntialiasing);
-    drawLabel(painter, piano_->PCap, Qt::AlignHCenter, true);
-    drawLabel(painter, piano_->lblInstrument, Qt::AlignLeft, true);
-    drawLabel(painter, piano_->ChNum, Qt::AlignHCenter, true);
-    drawLabel(painter, piano_->lblBaseKey, Qt::AlignHCenter, true);
+    drawLabel(painter, piano_->PCap, Qt::AlignHCenter, true, kPanelMargin);
+    drawLabel(painter, piano_->lblInstrument, Qt::AlignLeft, true, kPanelMargin);
+    drawLabel(painter, piano_->ChNum, Qt::AlignHCenter, true, kPanelMargin);
+    drawLabel(painter, piano_->lblBaseKey, Qt::AlignHCenter, true, kPanelMargin);
     for (const auto& bank : piano_->lblBank) drawLabel(painter, bank, Qt::AlignHCenter, true);
-    drawLabel(painter, piano_->lblBeat, Qt::AlignLeft, true);
-    for (const auto& button : piano_->lblBeatCtrl)
-        drawLabel(painter, button, Qt::AlignHCenter, false);
+    drawLabel(painter, piano_->lblBeat, Qt::AlignLeft, true, kPanelMargin);
+    for (size_t i = 0; i < piano_->lblBeatCtrl.size(); ++i)
+        drawGlyph(painter, piano_->lblBeatCtrl[i], pixmap("transport" + std::to_string(i)));
     for (const auto& keyLabel : piano_->KK) drawLabel(painter, keyLabel, Qt::AlignHCenter, false);
 }
 
@@ -360,6 +360,9 @@ bool PianoWindow::event(QEvent* event) {
             break;
         case QEvent::WindowDeactivate:
             run([](frmPiano& p) { p.Form_LostFocus(); });
+            break;
+        case QEvent::KeyboardLayoutChange:
+            run([](frmPiano& p) { p.Form_KeyboardLayoutChange(); });
             break;
         case QEvent::ToolTip: {
             auto* help = static_cast<QHelpEvent*>(event);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/controls.h"
+#include "foundation/key_caps.h"
 #include "foundation/keyboard_input.h"
 #include "foundation/services.h"
 #include "midi/midi_out.h"
@@ -32,6 +33,8 @@ struct FrmPianoServices {
     WindowSystem& window;
     DesktopShell& shell;
     AuxiliaryWindows& windows;
+    // Without it the key labels name the keys of a US keyboard.
+    const KeyCaps* keyCaps = nullptr;
 };
 
 // The main window: its controls as plain models and its handlers. The front end
@@ -67,6 +70,8 @@ class frmPiano {
     void mnu_KeyboardType_Click();
     void mnu_keyOther_Click();
     void mnu_Rshowklbl_Click();
+    // The key labels name what the active layout prints on each key.
+    void Form_KeyboardLayoutChange();
 
     // Drum pads.
     void lblDrums_MouseDown(int index, int button, int shift, float x, float y);
@@ -217,6 +222,8 @@ class frmPiano {
     MenuItem instrumentMenu() const;
     MenuItem settingsMenu() const;
     void popUp(const MenuItem& menu, int x, int y, bool eitherButton);
+    // A pad's sound and its label's record of it change together.
+    void setPadNote(size_t pad, int16_t note);
 
     KeyboardInput keyboard_;
     std::vector<BeatSection> beatSections_;  // of the chosen style
