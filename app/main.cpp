@@ -19,6 +19,7 @@
 #include "app/x11_keyboard.h"
 #include "app/xkb_key_caps.h"
 #include "midi/backends/platform_midi_system.h"
+#include "midi/backends/scheduled_midi_system.h"
 #include "mixer/backends/alsa_mixer_device.h"
 #include "resources/skin/skin_resources.h"
 #include "shell/frm_piano.h"
@@ -42,7 +43,7 @@ class Program : public tonvel::SplashHost {
                 programDirectory_.toStdString());
             piano_->helpDirectory = tonvel::chooseHelpDirectory(executableDirectory_).toStdString();
             piano_->unloadSplash = [this] { unloadSplash(); };
-            window_.attach(piano_.get());
+            window_.attach(piano_.get(), &midi_);
             piano_->Form_Initialize();
             piano_->Form_Load();
             window_.refresh();
@@ -93,7 +94,8 @@ class Program : public tonvel::SplashHost {
   private:
     QString programDirectory_;
     QString executableDirectory_;
-    tonvel::PlatformMidiSystem midi_;
+    tonvel::PlatformMidiSystem platformMidi_;
+    tonvel::ScheduledMidiSystem midi_{platformMidi_};
     tonvel::AlsaMixerDevice mixer_;
     tonvel::PianoWindow window_;
     tonvel::XkbKeyCaps keyCaps_{&window_};

@@ -16,6 +16,9 @@ namespace tonvel {
 namespace {
 
 constexpr double kTwipsPerPixel = 15.0;
+// Long enough to ride out the window thread's usual delays on a busy desktop, short enough
+// that a Stop or a tempo change still feels immediate.
+constexpr auto kRhythmLead = std::chrono::milliseconds(15);
 
 QRectF pixelsOf(const Rect& twips) {
     return {twips.left / kTwipsPerPixel, twips.top / kTwipsPerPixel, twips.width / kTwipsPerPixel,
@@ -51,13 +54,23 @@ PianoWindow::PianoWindow() {
     skin_ = skin::pixmap(QString::fromLatin1(skin::kPianoPicture), devicePixelRatioF());
 }
 
-void PianoWindow::attach(frmPiano* piano) {
+void PianoWindow::attach(frmPiano* piano, ScheduledMidiSystem* timedOutput) {
     piano_ = piano;
     // A rhythm step changes nothing on the face: no repaint, which would take time from the
-    // next step.
-    timers_.push_back(std::make_unique<TimerBinding>(piano->tmrBeat, [this] {
-        if (piano_ && !piano_->isUnloaded()) piano_->tmrBeat_Timer();
-    }));
+    // next step. Its notes are worked out kRhythmLead ahead and leave at the step's time.
+    TickLead lead;
+    if (timedOutput) {
+        lead.lead = kRhythmLead;
+        lead.before = [timedOutput](TimerSchedule::TimePoint due) { timedOutput->beginTimed(due); };
+        lead.after = [timedOutput] { timedOutput->endTimed(); };
+        lead.stopped = [timedOutput] { timedOutput->dropPending(); };
+    }
+    timers_.push_back(std::make_unique<TimerBinding>(
+        piano->tmrBeat,
+        [this] {
+            if (piano_ && !piano_->isUnloaded()) piano_->tmrBeat_Timer();
+        },
+        std::move(lead)));
     timers_.push_back(std::make_unique<TimerBinding>(
         piano->tmrCap, [this] { run([](frmPiano& p) { p.tmrCap_Timer(); }); }));
 }

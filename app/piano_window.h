@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/timer_binding.h"
+#include "midi/backends/scheduled_midi_system.h"
 #include "shell/frm_piano.h"
 
 namespace tonvel {
@@ -16,7 +17,8 @@ class PianoWindow : public QWidget {
     Q_OBJECT
   public:
     PianoWindow();
-    void attach(frmPiano* piano);
+    // With `timedOutput`, rhythm steps are worked out a little ahead and leave at their time.
+    void attach(frmPiano* piano, ScheduledMidiSystem* timedOutput = nullptr);
     // Redraws and brings the timers in line with the models, after every handler.
     void refresh();
 

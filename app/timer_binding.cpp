@@ -19,8 +19,8 @@ constexpr auto kEarlyEnough = std::chrono::microseconds(500);
 
 }  // namespace
 
-TimerBinding::TimerBinding(Timer& model, std::function<void()> tick)
-    : model_(model), tick_(std::move(tick)) {
+TimerBinding::TimerBinding(Timer& model, std::function<void()> tick, TickLead lead)
+    : model_(model), tick_(std::move(tick)), lead_(std::move(lead)) {
 #ifdef __linux__
     // steady_clock is CLOCK_MONOTONIC here, so its time points arm the clock as they are.
     clockFd_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
@@ -45,23 +45,29 @@ TimerBinding::~TimerBinding() {
 }
 
 void TimerBinding::sync() {
+    const bool wasRunning = schedule_.due().has_value();
     schedule_.follow(model_, steady_clock::now());
+    if (wasRunning && !schedule_.due() && lead_.stopped) lead_.stopped();
     arm();
 }
 
 void TimerBinding::fire() {
     const auto due = schedule_.due();
     if (!due) return;
-    const auto fired = steady_clock::now();
+    // Where the tick stands against its due time, the lead taken into account.
+    const auto fired = steady_clock::now() + lead_.lead;
     if (*due - fired > kEarlyEnough) return arm();
+    if (lead_.before) lead_.before(*due);
     tick_();
+    if (lead_.after) lead_.after();
     schedule_.ticked(fired);
     schedule_.follow(model_, steady_clock::now());
     arm();
 }
 
 void TimerBinding::arm() {
-    const auto due = schedule_.due();
+    auto due = schedule_.due();
+    if (due) *due -= lead_.lead;
 #ifdef __linux__
     if (clockFd_ >= 0) {
         itimerspec when{};  // all zero disarms

@@ -11,12 +11,22 @@
 
 namespace tonvel {
 
+// A tick run ahead of its time: `before` learns the time the tick is due and `after` follows
+// the tick, so that what the tick sends can be held back until then; `stopped` runs when the
+// model is disabled, for what was held back and is no longer wanted.
+struct TickLead {
+    std::chrono::microseconds lead{};
+    std::function<void(TimerSchedule::TimePoint due)> before;
+    std::function<void()> after;
+    std::function<void()> stopped;
+};
+
 // Runs a timer model: ticks its handler while the model is enabled, on the model's grid of
 // absolute times (see TimerSchedule). Where the system offers a clock that wakes at an
 // absolute time to the microsecond, that clock is used; otherwise a millisecond timer.
 class TimerBinding {
   public:
-    TimerBinding(Timer& model, std::function<void()> tick);
+    TimerBinding(Timer& model, std::function<void()> tick, TickLead lead = {});
     ~TimerBinding();
     TimerBinding(const TimerBinding&) = delete;
     TimerBinding& operator=(const TimerBinding&) = delete;
@@ -30,6 +40,7 @@ class TimerBinding {
 
     Timer& model_;
     std::function<void()> tick_;
+    TickLead lead_;
     TimerSchedule schedule_;
     int clockFd_ = -1;  // a timerfd where there is one
     std::unique_ptr<QSocketNotifier> clockReady_;

@@ -44,7 +44,8 @@ cp "$build/tonvel" "$work/"
 # Starts the program and waits for its window to have the focus.
 start_program() {
     "$work/tonvel" >>"$work/tonvel.log" 2>&1 &
-    pids+=($!)
+    program=$!
+    pids+=($program)
     local seen=""
     for _ in $(seq 50); do
         seen=$(xdotool search --onlyvisible --name '^Loading Piano\.\.\.$' 2>/dev/null)
@@ -89,7 +90,7 @@ visible_windows() { xdotool search --onlyvisible --class tonvel 2>/dev/null | wc
 # Held keys, with the X server's own auto-repeat and two busy loops beside the program:
 # each hold sounds once and ends once.
 busy=()
-for _ in 1 2; do (while :; do :; done) & busy+=($!); done
+for _ in 1 2; do (while :; do :; done) & busy+=($!); pids+=($!); done
 for hold in 1 2 3 4 5; do
     mark
     "$xkey" down 52; sleep 1.5; "$xkey" up 52; sleep 0.3
@@ -113,7 +114,7 @@ for pair in 53:37 54:64 88:37; do
     mark
     "$xkey" down "$key"; sleep 0.8; "$xkey" down "$modifier"; sleep 0.8
     "$xkey" up "$key"; "$xkey" up "$modifier"; sleep 0.3
-    kill -0 "${pids[-1]}" 2>/dev/null || fail "key $key held, then modifier $modifier: the program ended"
+    kill -0 "$program" 2>/dev/null || fail "key $key held, then modifier $modifier: the program ended"
     [[ $(visible_windows) -eq 1 ]] || { xdotool key Escape; fail "key $key held, then modifier $modifier: a menu opened"; }
     [[ $(since_mark | grep -c '^9. .. 7f$') -eq 1 && $(since_mark | grep -c '^8. .. 00$') -eq 1 ]] ||
         fail "key $key held, then modifier $modifier: $(since_mark | tr '\n' ',')"
@@ -131,6 +132,18 @@ xdotool windowfocus "$window" 2>/dev/null
 "$xkey" tap 52 150; sleep 0.3
 [[ "$(since_mark | tr '\n' ,)" == "90 36 7f,80 36 00,90 36 7f,80 36 00," ]] ||
     fail "Z let go while a menu was open: $(since_mark | tr '\n' ',')"
+
+# The rhythm: F5 plays "16 Beat" (a hi-hat on every step, 115 ms apart), F9 stops it and
+# nothing more arrives after the stop.
+mark
+"$xkey" tap 71 30; sleep 1.5; "$xkey" tap 75 30
+stopped=$(wc -l <"$work/dump.log")
+sleep 0.5
+steps=$(count_since_mark "99 2c 7f")
+[[ $steps -ge 10 && $steps -le 15 ]] || fail "F5 for 1.5 s gave $steps rhythm steps"
+[[ $(wc -l <"$work/dump.log") -eq $stopped ]] || fail "the rhythm went on after F9"
+"$build/tests/tonvel_step_timing" 115 48000 "99 2c" 1 system < <(tail -n +$((marked + 1)) "$work/dump.log") |
+    sed 's/^/e2e: rhythm /'
 
 # Choosing sounds from the keyboard: a program step, the Alt + keypad jump, the
 # instrument menu driven by keys, the channel box with a typed number, a base-note step.
@@ -207,8 +220,8 @@ xdotool key Return
 sleep 0.3
 xdotool windowfocus "$window" 2>/dev/null
 xdotool key ctrl+x
-for _ in $(seq 50); do kill -0 "${pids[-1]}" 2>/dev/null || break; sleep 0.1; done
-kill -0 "${pids[-1]}" 2>/dev/null && fail "Ctrl+X did not end the program"
+for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$program" 2>/dev/null && fail "Ctrl+X did not end the program"
 for file in ins.ins license.txt; do [[ -e $work/$file ]] && fail "$file was left behind at exit"; done
 grep -q "^ 18            19            40            7 " "$work/con_set.dat" ||
     fail "bank F3 was not saved: $(sed -n 2p "$work/con_set.dat")"
@@ -224,8 +237,8 @@ tail -n +$((lines + 1)) "$work/dump.log" | grep -qi "c0 28" || fail "F3 did not 
 rm -f "$work/con_set.dat"
 mark
 "$xkey" down 52; sleep 0.5
-kill -TERM "${pids[-1]}"
-wait "${pids[-1]}"
+kill -TERM "$program"
+wait "$program"
 status=$?
 "$xkey" up 52
 sleep 0.3

@@ -1,6 +1,9 @@
 // Reads what tonvel_jack_receiver printed and reports how well the events that start with the
 // given bytes keep a grid of the given step:
-//   tonvel_step_timing STEP_MS SAMPLE_RATE "99 2c" [SKIP] < received.txt
+//   tonvel_step_timing STEP_MS SAMPLE_RATE "99 2c" [SKIP [CLOCK]] < received.txt
+// CLOCK is "frames" (the server's sample clock, the default) or "system" (the microseconds the
+// server maps each frame to): a dummy server's sample clock drifts from the system's on a busy
+// machine, and a program that keeps time by the system clock then seems to drift with it.
 // It prints the number of steps, the mean step, and the deviation of each step from the grid
 // (median, 90th and 99th percentile, maximum) in milliseconds; SKIP leading steps are left out
 // (the first ones may come before the tempo was set).
@@ -36,6 +39,7 @@ int main(int argc, char** argv) {
     const double rate = std::atof(argv[2]);
     const std::string prefix = argv[3];
     const size_t skip = argc > 4 ? static_cast<size_t>(std::atoi(argv[4])) : 0;
+    const bool systemClock = argc > 5 && std::string(argv[5]) == "system";
 
     std::vector<double> times;  // ms, on the server's frame clock
     std::string line;
@@ -50,7 +54,7 @@ int main(int argc, char** argv) {
         if (previous >= 0 && frame < previous)
             unwrapped += 4294967296.0;  // the frame counter wrapped
         previous = frame;
-        times.push_back((frame + unwrapped) * 1000.0 / rate);
+        times.push_back(systemClock ? microseconds / 1000.0 : (frame + unwrapped) * 1000.0 / rate);
     }
     if (times.size() > skip) times.erase(times.begin(), times.begin() + static_cast<long>(skip));
     if (times.size() < 3) {

@@ -1,0 +1,117 @@
+#include "midi/backends/scheduled_midi_system.h"
+
+#include <pthread.h>
+#include <sched.h>
+
+#include <vector>
+
+namespace tonvel {
+
+namespace {
+
+// Low among real-time threads: above the desktop, below the audio and JACK threads.
+constexpr int kSenderPriority = 10;
+
+}  // namespace
+
+ScheduledMidiSystem::ScheduledMidiSystem(MidiSystem& output) : ScheduledMidiSystem(output, true) {}
+
+ScheduledMidiSystem::ScheduledMidiSystem(MidiSystem& output, bool startThread) : output_(output) {
+    if (!startThread) return;
+    sender_ = std::thread([this] { run(); });
+    sched_param priority{};
+    priority.sched_priority = kSenderPriority;
+    // Where the system allows it; otherwise the thread runs as any other and still keeps
+    // the beat off the window's thread.
+    realTime_ = pthread_setschedparam(sender_.native_handle(), SCHED_FIFO, &priority) == 0;
+}
+
+ScheduledMidiSystem::~ScheduledMidiSystem() {
+    {
+        std::lock_guard lock(queueLock_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    if (sender_.joinable()) sender_.join();
+}
+
+std::vector<std::string> ScheduledMidiSystem::outputNames() {
+    std::lock_guard lock(outputLock_);
+    return output_.outputNames();
+}
+
+bool ScheduledMidiSystem::open(int deviceNumber) {
+    std::lock_guard lock(outputLock_);
+    return output_.open(deviceNumber);
+}
+
+void ScheduledMidiSystem::close() {
+    std::lock_guard lock(outputLock_);
+    output_.close();
+}
+
+bool ScheduledMidiSystem::sendShortMessage(uint32_t message) {
+    {
+        std::lock_guard lock(queueLock_);
+        if (timedAt_) {
+            pending_.emplace(*timedAt_, message);
+            changed_.notify_all();
+            return true;
+        }
+    }
+    std::lock_guard lock(outputLock_);
+    return output_.sendShortMessage(message);
+}
+
+void ScheduledMidiSystem::beginTimed(Clock::time_point when) {
+    std::lock_guard lock(queueLock_);
+    timedAt_ = when;
+}
+
+void ScheduledMidiSystem::endTimed() {
+    std::lock_guard lock(queueLock_);
+    timedAt_.reset();
+}
+
+void ScheduledMidiSystem::dropPending() {
+    std::lock_guard lock(queueLock_);
+    pending_.clear();
+}
+
+std::optional<ScheduledMidiSystem::Clock::time_point> ScheduledMidiSystem::sendDue(
+    Clock::time_point now) {
+    std::vector<uint32_t> due;
+    std::optional<Clock::time_point> next;
+    {
+        std::lock_guard lock(queueLock_);
+        const auto end = pending_.upper_bound(now);
+        for (auto it = pending_.begin(); it != end; ++it) due.push_back(it->second);
+        pending_.erase(pending_.begin(), end);
+        if (!pending_.empty()) next = pending_.begin()->first;
+    }
+    if (!due.empty()) {
+        std::lock_guard lock(outputLock_);
+        for (uint32_t message : due) output_.sendShortMessage(message);
+    }
+    return next;
+}
+
+void ScheduledMidiSystem::run() {
+    std::unique_lock lock(queueLock_);
+    while (!stopping_) {
+        if (pending_.empty()) {
+            changed_.wait(lock);
+            continue;
+        }
+        const auto when = pending_.begin()->first;
+        if (Clock::now() < when) {
+            changed_.wait_until(lock, when);
+            continue;
+        }
+        lock.unlock();
+        sendDue(Clock::now());
+        lock.lock();
+    }
+}
+
+}  // namespace tonvel
