@@ -6,6 +6,7 @@
 
 #include "app/application_identity.h"
 #include "app/command_line.h"
+#include "app/output_clock.h"
 #include "app/piano_window.h"
 #include "app/program_directory.h"
 #include "app/qt_auxiliary_windows.h"
@@ -39,11 +40,13 @@ class Program : public tonvel::SplashHost {
         if (!piano_) {
             piano_ = std::make_unique<tonvel::frmPiano>(
                 tonvel::FrmPianoServices{midi_, dialogs_, windowSystem_, shell_, auxiliary_,
-                                         &keyCaps_},
+                                         &keyCaps_, &clock_},
                 programDirectory_.toStdString());
             piano_->helpDirectory = tonvel::chooseHelpDirectory(executableDirectory_).toStdString();
             piano_->unloadSplash = [this] { unloadSplash(); };
-            window_.attach(piano_.get(), &midi_);
+            piano_->recordingsDirectory = tonvel::chooseRecordingsDirectory().toStdString();
+            piano_->homeDirectory = QDir::homePath().toStdString();
+            window_.attach(piano_.get(), &midi_, &clock_);
             piano_->Form_Initialize();
             piano_->Form_Load();
             window_.refresh();
@@ -96,6 +99,7 @@ class Program : public tonvel::SplashHost {
     QString executableDirectory_;
     tonvel::PlatformMidiSystem platformMidi_;
     tonvel::ScheduledMidiSystem midi_{platformMidi_};
+    tonvel::OutputClock clock_;
     tonvel::AlsaMixerDevice mixer_;
     tonvel::PianoWindow window_;
     tonvel::XkbKeyCaps keyCaps_{&window_};

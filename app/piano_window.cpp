@@ -18,7 +18,7 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0;
 // Long enough to ride out the window thread's usual delays on a busy desktop, short enough
 // that a Stop or a tempo change still feels immediate.
-constexpr auto kRhythmLead = std::chrono::milliseconds(15);
+constexpr auto kTimedLead = std::chrono::milliseconds(15);
 
 QRectF pixelsOf(const Rect& twips) {
     return {twips.left / kTwipsPerPixel, twips.top / kTwipsPerPixel, twips.width / kTwipsPerPixel,
@@ -54,23 +54,47 @@ PianoWindow::PianoWindow() {
     skin_ = skin::pixmap(QString::fromLatin1(skin::kPianoPicture), devicePixelRatioF());
 }
 
-void PianoWindow::attach(frmPiano* piano, ScheduledMidiSystem* timedOutput) {
-    piano_ = piano;
-    // A rhythm step changes nothing on the face: no repaint, which would take time from the
-    // next step. Its notes are worked out kRhythmLead ahead and leave at the step's time.
+TickLead PianoWindow::leadFor(const Timer& model) {
     TickLead lead;
-    if (timedOutput) {
-        lead.lead = kRhythmLead;
-        lead.before = [timedOutput](TimerSchedule::TimePoint due) { timedOutput->beginTimed(due); };
-        lead.after = [timedOutput] { timedOutput->endTimed(); };
-        lead.stopped = [timedOutput] { timedOutput->dropPending(); };
-    }
+    if (!timedOutput_) return lead;
+    lead.lead = kTimedLead;
+    const void* source = &model;
+    lead.before = [this, source](TimerSchedule::TimePoint due) {
+        timedOutput_->beginTimed(due, source);
+        if (clock_) clock_->tickAt(due);
+    };
+    lead.after = [this] {
+        timedOutput_->endTimed();
+        if (clock_) clock_->tickDone();
+    };
+    lead.stopped = [this, source] { timedOutput_->dropTimed(source); };
+    return lead;
+}
+
+void PianoWindow::attach(frmPiano* piano, ScheduledMidiSystem* timedOutput, OutputClock* clock) {
+    piano_ = piano;
+    timedOutput_ = timedOutput;
+    clock_ = clock;
+    // A rhythm step or a played-back message changes nothing on the face: no repaint, which
+    // would take time from the next one. Both are worked out kTimedLead ahead and leave at
+    // their time.
     timers_.push_back(std::make_unique<TimerBinding>(
         piano->tmrBeat,
         [this] {
             if (piano_ && !piano_->isUnloaded()) piano_->tmrBeat_Timer();
         },
-        std::move(lead)));
+        leadFor(piano->tmrBeat)));
+    timers_.push_back(std::make_unique<TimerBinding>(
+        piano->tmrPlay,
+        [this] {
+            if (!piano_ || piano_->isUnloaded()) return;
+            const bool playing = piano_->tmrPlay.enabled;
+            piano_->tmrPlay_Timer();
+            // The end shows on the face, once the tick is over.
+            if (piano_->tmrPlay.enabled != playing)
+                QTimer::singleShot(0, this, [this] { refresh(); });
+        },
+        leadFor(piano->tmrPlay)));
     timers_.push_back(std::make_unique<TimerBinding>(
         piano->tmrCap, [this] { run([](frmPiano& p) { p.tmrCap_Timer(); }); }));
 }
@@ -98,6 +122,11 @@ void PianoWindow::paintEvent(QPaintEvent*) {
             painter.drawRoundedRect(pixelsOf(light->rect).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
         }
     }
+    if (piano_->shpRec.visible) {
+        painter.setPen(QPen(colourOf(piano_->shpRec.borderColor), 1));
+        painter.setBrush(colourOf(piano_->shpRec.fillColor));
+        painter.drawEllipse(pixelsOf(piano_->shpRec.rect).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
     for (const auto& pad : piano_->shpDrums) {
         if (!pad.visible) continue;
         painter.setPen(QPen(colourOf(pad.borderColor), 1));
@@ -122,6 +151,7 @@ void PianoWindow::paintEvent(QPaintEvent*) {
     for (size_t i = 0; i < piano_->lblBeatCtrl.size(); ++i)
         drawGlyph(painter, piano_->lblBeatCtrl[i], pixmap("transport" + std::to_string(i)));
     for (const auto& keyLabel : piano_->KK) drawLabel(painter, keyLabel, Qt::AlignHCenter, false);
+    drawLabel(painter, piano_->lblRec, Qt::AlignLeft, true);
 }
 
 const QPixmap& PianoWindow::pixmap(const std::string& name) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/output_clock.h"
 #include "app/timer_binding.h"
 #include "midi/backends/scheduled_midi_system.h"
 #include "shell/frm_piano.h"
@@ -17,8 +18,10 @@ class PianoWindow : public QWidget {
     Q_OBJECT
   public:
     PianoWindow();
-    // With `timedOutput`, rhythm steps are worked out a little ahead and leave at their time.
-    void attach(frmPiano* piano, ScheduledMidiSystem* timedOutput = nullptr);
+    // With `timedOutput`, rhythm steps and recordings played back are worked out a little ahead
+    // and leave at their time, which `clock` then tells.
+    void attach(frmPiano* piano, ScheduledMidiSystem* timedOutput = nullptr,
+                OutputClock* clock = nullptr);
     // Redraws and brings the timers in line with the models, after every handler.
     void refresh();
 
@@ -45,8 +48,11 @@ class PianoWindow : public QWidget {
     bool isControlAt(const QPoint& at) const;
     std::string toolTipAt(const QPoint& at) const;
     const QPixmap& pixmap(const std::string& name);
+    TickLead leadFor(const Timer& model);
 
     frmPiano* piano_ = nullptr;
+    ScheduledMidiSystem* timedOutput_ = nullptr;
+    OutputClock* clock_ = nullptr;
     QPixmap skin_;
     std::map<std::string, QPixmap> pictures_;
     std::vector<std::unique_ptr<TimerBinding>> timers_;

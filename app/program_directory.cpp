@@ -41,4 +41,10 @@ QString chooseHelpDirectory(const QString& executableDirectory) {
     return beside;
 }
 
+QString chooseRecordingsDirectory() {
+    QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (music.isEmpty()) music = QDir::homePath() + QStringLiteral("/Music");
+    return music + QStringLiteral("/Tonvel");
+}
+
 }  // namespace tonvel

@@ -12,4 +12,8 @@ QString chooseProgramDirectory(const QString& executableDirectory);
 // The folder holding help/manual.htm: beside the executable, then the installed share folder.
 QString chooseHelpDirectory(const QString& executableDirectory);
 
+// Where recordings go: Tonvel in the user's music folder (xdg-user-dir MUSIC), ~/Music/Tonvel
+// when the desktop names none.
+QString chooseRecordingsDirectory();
+
 }  // namespace tonvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,6 +65,14 @@ class AuxiliaryWindows {
     virtual ~AuxiliaryWindows() = default;
     virtual void showAbout() = 0;
     virtual void showUpdate() = 0;
+};
+
+// The program's clock: the time a message sent now leaves the program. While a timer's tick is
+// worked out ahead of its time, that is the tick's time rather than the present.
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    virtual std::chrono::steady_clock::time_point now() = 0;
 };
 
 }  // namespace tonvel

@@ -4,7 +4,10 @@ namespace tonvel {
 
 void frmPiano::mnuDevice_Click(int index) {
     // Notes still sounding end on the device that plays them, not on the next one.
-    if (index != midiOut.midiDeviceId) suspendKeys();
+    if (index != midiOut.midiDeviceId) {
+        stopPlayback();
+        suspendKeys();
+    }
     midiOut.closeMidiOut();
     midiOut.midiDeviceId = index;
     midiOut.openMidiOut(mnuDevice);

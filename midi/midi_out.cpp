@@ -40,8 +40,16 @@ bool MidiOut::send(int status, int channel, int data1, int data2) {
     if (channel < 0 || channel > 15 || !isDataByte(data1) || !isDataByte(data2)) return false;
     const uint32_t message = static_cast<uint32_t>(status + channel) |
                              static_cast<uint32_t>(data1) << 8 | static_cast<uint32_t>(data2) << 16;
-    system_.sendShortMessage(message);
+    if (system_.sendShortMessage(message) && onSent) onSent(message);
     return true;
+}
+
+bool MidiOut::sendMessage(uint32_t message) {
+    const int status = message & 0xFF;
+    if (status < 0x80 || status >= 0xF0 || (message >> 24) != 0) return false;
+    const int kind = status & 0xF0;
+    const int data2 = kind == 0xC0 || kind == 0xD0 ? 0 : static_cast<int>((message >> 16) & 0xFF);
+    return send(kind, status & 0x0F, static_cast<int>((message >> 8) & 0xFF), data2);
 }
 
 bool MidiOut::noteOn(int channel, int note, int velocity) {

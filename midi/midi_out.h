@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "foundation/controls.h"
@@ -26,6 +27,13 @@ class MidiOut {
     bool noteOn(int channel, int note, int velocity);
     bool noteOff(int channel, int note);
     bool selectProgram(int channel, int program);
+    // Any channel message, packed as status | data1 << 8 | data2 << 16; false for what is not
+    // one (system messages, data bytes above 127), and nothing is sent then.
+    bool sendMessage(uint32_t message);
+    void dropTimed(const void* source) { system_.dropTimed(source); }
+
+    // Told of every message that went out, as it goes.
+    std::function<void(uint32_t message)> onSent;
 
   private:
     bool send(int status, int channel, int data1, int data2);

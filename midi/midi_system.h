@@ -20,6 +20,9 @@ class MidiSystem {
     // One short message packed as status | data1 << 8 | data2 << 16. Sends 2 or 3
     // bytes depending on the status. False when nothing is open or the send failed.
     virtual bool sendShortMessage(uint32_t message) = 0;
+    // Forgets what the ticks of `source` (a timer) handed over ahead of its time and has not
+    // left yet. Outputs that send everything at once have nothing to forget.
+    virtual void dropTimed(const void* source) { (void)source; }
 };
 
 // Bytes of a packed short message, in wire order, 2 or 3 of them.

@@ -82,6 +82,10 @@ void frmPiano::Form_KeyDown(int keyCode, int shift) {
             lblBaseKey_Click();
         } else if (keyCode == kF5) {
             resetLights();
+        } else if (keyCode == 'R') {
+            mnu_record_Click();
+        } else if (keyCode == 'P') {
+            mnu_playrec_Click();
         }
     } else if (shift == kShiftMask) {
         if (keyCode == kF1) {

@@ -47,6 +47,10 @@ inline constexpr Rect kTempoTrack{337, 89, 8, 39};
 inline constexpr Rect kTempoHitArea{336, 91, 11, 36};
 inline constexpr Rect kTempoPointer{335, 102, 11, 14};
 
+// The recording light and its word, in the empty corner left of the volume slider.
+inline constexpr Rect kRecordingLight{104, 108, 9, 9};
+inline constexpr Rect kRecordingWord{116, 106, 30, 13};
+
 // Transparent cover of the piano keys.
 inline constexpr Rect kKeyCover{95, 137, 335, 73};
 

@@ -21,8 +21,9 @@ fail() {
     exit 1
 }
 
-export XDG_RUNTIME_DIR=$work/runtime
+export XDG_RUNTIME_DIR=$work/runtime HOME=$work/home TMPDIR=$work/tmp
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$HOME" "$TMPDIR"
 export JACK_DEFAULT_SERVER=tonvel-e2e-$$ JACK_NO_START_SERVER=1 JACK_NO_AUDIO_RESERVATION=1
 
 xvfb_start 90
@@ -30,7 +31,7 @@ started=$?
 pids+=("$xvfb_pid")
 [[ $started -eq 0 ]] || fail "Xvfb did not start"
 
-jack_start "$JACK_DEFAULT_SERVER" "$work/jackd.log"
+jack_start "$JACK_DEFAULT_SERVER" "$work/jackd.log" 64
 started=$?
 pids+=("$jack_pid")
 [[ $started -eq 0 ]] || fail "JACK did not start: $(cat "$work/jackd.log")"
@@ -144,6 +145,52 @@ steps=$(count_since_mark "99 2c 7f")
 [[ $(wc -l <"$work/dump.log") -eq $stopped ]] || fail "the rhythm went on after F9"
 "$build/tests/tonvel_step_timing" 115 48000 "99 2c" 1 system < <(tail -n +$((marked + 1)) "$work/dump.log") |
     sed 's/^/e2e: rhythm /'
+
+# Recording: Ctrl+R, a key, a pad and two rhythm steps, Ctrl+R. The file in the music folder
+# holds what the port received, at the times it received it; Ctrl+P plays it back to the port
+# with the same bytes and the same gaps.
+# Messages of a MIDI file as "<ms> <bytes>" lines, through a MIDI tool of the system.
+midi_file_messages() {
+    midicsv "$1" | awk -F', *' '
+        $3 == "Note_on_c"  { printf "%d %02x %02x %02x\n", $2, 144 + $4, $5, $6 }
+        $3 == "Note_off_c" { printf "%d %02x %02x %02x\n", $2, 128 + $4, $5, $6 }
+        $3 == "Control_c"  { printf "%d %02x %02x %02x\n", $2, 176 + $4, $5, $6 }
+        $3 == "Program_c"  { printf "%d %02x %02x\n", $2, 192 + $4, $5 }'
+}
+mark
+"$xkey" down 37; "$xkey" tap 27; "$xkey" up 37    # Ctrl+R
+sleep 0.3
+"$xkey" tap 52 200; sleep 0.2                    # Z
+"$xkey" tap 88 100; sleep 0.2                    # keypad 2
+"$xkey" tap 71 30; sleep 0.3; "$xkey" tap 75 30  # two or three rhythm steps
+sleep 0.3
+"$xkey" down 37; "$xkey" tap 27; "$xkey" up 37    # Ctrl+R
+sleep 0.5
+recordings=("$HOME"/Music/Tonvel/*.mid)
+[[ ${#recordings[@]} -eq 1 && -s ${recordings[0]} ]] || fail "Ctrl+R saved no recording in ~/Music/Tonvel"
+midi_file_messages "${recordings[0]}" >"$work/recorded.txt"
+[[ -s $work/recorded.txt ]] || fail "midicsv read nothing from the recording"
+# The file: the instrument in use first, then what the port received, in its order.
+head -n 3 "$work/recorded.txt" | cut -d' ' -f2- | tr '\n' , | grep -qx "b0 00 00,b0 20 00,c0 12," ||
+    fail "the recording does not start with the instrument: $(head -n 3 "$work/recorded.txt")"
+since_mark >"$work/sent.txt"
+grep -v '^[bc]' "$work/sent.txt" >"$work/sent-notes.txt"
+grep -v ' [bc][0-9a-f] ' "$work/recorded.txt" | cut -d' ' -f2- | grep -v '^8. 2c 00$' >"$work/recorded-notes.txt"
+cmp -s "$work/sent-notes.txt" "$work/recorded-notes.txt" ||
+    fail "the recording's notes differ from the port's: $(diff "$work/sent-notes.txt" "$work/recorded-notes.txt" | tr '\n' ' ')"
+# Ctrl+P: the same messages leave in the same order, with gaps within 3 ms of the file's.
+mark
+"$xkey" down 37; "$xkey" tap 33; "$xkey" up 37    # Ctrl+P
+sleep 2.5
+tail -n +$((marked + 1)) "$work/dump.log" | awk '{ printf "%d", $2 / 1000; for (i = 3; i <= NF; ++i) printf " %s", $i; print "" }' |
+    head -n "$(wc -l <"$work/recorded.txt")" >"$work/played.txt"
+cut -d' ' -f2- "$work/played.txt" | cmp -s - <(cut -d' ' -f2- "$work/recorded.txt") ||
+    fail "Ctrl+P played other bytes than the file holds: $(diff <(cut -d' ' -f2- "$work/played.txt") <(cut -d' ' -f2- "$work/recorded.txt") | tr '\n' ' ')"
+paste -d' ' <(cut -d' ' -f1 "$work/recorded.txt") <(cut -d' ' -f1 "$work/played.txt") |
+    awk 'NR == 1 { r0 = $1; p0 = $2 } { d = ($2 - p0) - ($1 - r0); if (d < 0) d = -d; if (d > worst) worst = d }
+         END { print worst; exit worst > 3 }' >"$work/worst.txt" ||
+    fail "Ctrl+P played off the recording's time by $(cat "$work/worst.txt") ms"
+echo "e2e: playback kept the recording's times within $(cat "$work/worst.txt") ms"
 
 # Choosing sounds from the keyboard: a program step, the Alt + keypad jump, the
 # instrument menu driven by keys, the channel box with a typed number, a base-note step.

@@ -11,7 +11,7 @@ packages=(
     dpkg-dev file
 )
 if [[ "${1:-}" == "--tests" ]]; then
-    packages+=(xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick jackd2
+    packages+=(xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick jackd2 midicsv
                pulseaudio pulseaudio-utils libasound2-plugins sox libpulse-dev
                desktop-file-utils appstream lintian)
 fi

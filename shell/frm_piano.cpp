@@ -25,6 +25,8 @@ frmPiano::frmPiano(FrmPianoServices services, std::string programDirectory)
       services_(services),
       programDirectory_(std::move(programDirectory)) {
     helpDirectory = programDirectory_ + "/help";
+    recordingsDirectory = programDirectory_ + "/recordings";
+    midiOut.onSent = [this](uint32_t message) { recordSent(message); };
     layoutControls();
     buildMenus();
     buildWindowMenus();
@@ -92,6 +94,14 @@ void frmPiano::layoutControls() {
         lblDrums[j] = Label{.tag = "0", .toolTip = kPadKeyNames[j] + std::string(" (+ Ctrl)")};
         lblDrums[j].rect = toRect(skin::drumPad(static_cast<int>(j)));
     }
+    shpRec = Shape{.visible = false, .fillColor = 0x0000FF, .borderColor = 0x000080};
+    const Rect light = toRect(skin::kRecordingLight);
+    shpRec.rect = {light.left * 15, light.top * 15, light.width * 15, light.height * 15};
+    lblRec = Label{.caption = "REC",
+                   .foreColor = 0x0000FF,
+                   .visible = false,
+                   .rect = toRect(skin::kRecordingWord),
+                   .bold = true};
 }
 
 void frmPiano::buildMenus() {
@@ -208,7 +218,9 @@ void frmPiano::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     services_.window.setTopmost(false);
+    stopPlayback();
     releaseAllKeys();
+    finishRecording();
     midiOut.closeMidiOut();
     std::error_code ignored;
     std::filesystem::remove(pathInProgramDirectory("ins.ins"), ignored);
@@ -264,6 +276,12 @@ void frmPiano::menuChosen(const MenuChoice& choice) {
         mnu_bug_Click();
     } else if (choice.name == "mnu_tellfriend") {
         mnu_tellfriend_Click();
+    } else if (choice.name == "mnu_Rrecord") {
+        mnu_record_Click();
+    } else if (choice.name == "mnu_Rplay") {
+        mnu_playrec_Click();
+    } else if (choice.name == "mnu_Rrecfolder") {
+        mnu_recfolder_Click();
     }
 }
 

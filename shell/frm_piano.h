@@ -2,6 +2,8 @@
 
 #include <array>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "performance/beat_styles.h"
 #include "performance/performance_state.h"
 #include "performance/settings_file.h"
+#include "recording/take.h"
 
 namespace tonvel {
 
@@ -35,6 +38,8 @@ struct FrmPianoServices {
     AuxiliaryWindows& windows;
     // Without it the key labels name the keys of a US keyboard.
     const KeyCaps* keyCaps = nullptr;
+    // Without it recordings take their times from the present.
+    Clock* clock = nullptr;
 };
 
 // The main window: its controls as plain models and its handlers. The front end
@@ -138,6 +143,12 @@ class frmPiano {
     void mnu_bug_Click();
     void mnu_tellfriend_Click();
 
+    // Recording what is played to a MIDI file, and playing it back.
+    void mnu_record_Click();
+    void mnu_playrec_Click();
+    void mnu_recfolder_Click();
+    void tmrPlay_Timer();
+
     // Runs the handler of a chosen menu item.
     void menuChosen(const MenuChoice& choice);
 
@@ -172,6 +183,13 @@ class frmPiano {
     std::array<Label, 36> KK;  // key labels
     Timer tmrCap{.enabled = false, .interval = 700};
     Timer tmrBeat{.enabled = false, .interval = 80};
+    Timer tmrPlay{.enabled = false, .interval = 1};  // plays a recording back
+    // Lit while a recording is made.
+    Shape shpRec;
+    Label lblRec;
+    // Where recordings are saved, and the home folder they are shown from.
+    std::string recordingsDirectory;
+    std::string homeDirectory;
 
     // Menus, popped up only.
     std::array<MenuItem, 5> mnuMain;  // Piano, Drum, Beat, Device, Key
@@ -225,7 +243,18 @@ class frmPiano {
     // A pad's sound and its label's record of it change together.
     void setPadNote(size_t pad, int16_t note);
 
+    Clock& clock();
+    void recordSent(uint32_t message);
+    void finishRecording();
+    // `early`: before the recording's end, dropping what waits to leave.
+    void stopPlayback(bool early = true);
+    void setRecordingChecks();
+
     KeyboardInput keyboard_;
+    std::unique_ptr<Take> take_;
+    std::unique_ptr<Playback> playback_;
+    std::optional<std::vector<TimedMessage>> lastRecording_;
+    std::string lastRecordingPath_;
     std::vector<BeatSection> beatSections_;  // of the chosen style
     FrmPianoServices services_;
     std::string programDirectory_;

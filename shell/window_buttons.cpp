@@ -33,7 +33,11 @@ void frmPiano::setMenuCaptions() {
                          item("mnu_Rmanual", "Users &Manual\tCtrl+?"),
                          item("mnu_RkbShortcut", "Keyboard &Shortcuts"),
                          separator("mnu_Rsep2"),
-                         item("mnu_Rexit", "E&xit\tCtrl+X")};
+                         item("mnu_Rexit", "E&xit\tCtrl+X"),
+                         separator("mnu_Rsep3"),
+                         item("mnu_Rrecord", "&Record\tCtrl+R"),
+                         item("mnu_Rplay", "&Play Last Recording\tCtrl+P"),
+                         item("mnu_Rrecfolder", "&Open Recordings Folder")};
     mMenu.children = {item("mnu_refresh", "&Refresh Piano\tControl+F5"),
                       item("mnu_update", "Check for &Updates\tCtrl+U"),
                       separator("sep1"),

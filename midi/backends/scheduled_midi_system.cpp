@@ -54,7 +54,7 @@ bool ScheduledMidiSystem::sendShortMessage(uint32_t message) {
     {
         std::lock_guard lock(queueLock_);
         if (timedAt_) {
-            pending_.emplace(*timedAt_, message);
+            pending_.emplace(*timedAt_, Waiting{message, timedSource_});
             changed_.notify_all();
             return true;
         }
@@ -63,9 +63,10 @@ bool ScheduledMidiSystem::sendShortMessage(uint32_t message) {
     return output_.sendShortMessage(message);
 }
 
-void ScheduledMidiSystem::beginTimed(Clock::time_point when) {
+void ScheduledMidiSystem::beginTimed(Clock::time_point when, const void* source) {
     std::lock_guard lock(queueLock_);
     timedAt_ = when;
+    timedSource_ = source;
 }
 
 void ScheduledMidiSystem::endTimed() {
@@ -73,9 +74,9 @@ void ScheduledMidiSystem::endTimed() {
     timedAt_.reset();
 }
 
-void ScheduledMidiSystem::dropPending() {
+void ScheduledMidiSystem::dropTimed(const void* source) {
     std::lock_guard lock(queueLock_);
-    pending_.clear();
+    std::erase_if(pending_, [source](const auto& entry) { return entry.second.source == source; });
 }
 
 std::optional<ScheduledMidiSystem::Clock::time_point> ScheduledMidiSystem::sendDue(
@@ -85,7 +86,7 @@ std::optional<ScheduledMidiSystem::Clock::time_point> ScheduledMidiSystem::sendD
     {
         std::lock_guard lock(queueLock_);
         const auto end = pending_.upper_bound(now);
-        for (auto it = pending_.begin(); it != end; ++it) due.push_back(it->second);
+        for (auto it = pending_.begin(); it != end; ++it) due.push_back(it->second.message);
         pending_.erase(pending_.begin(), end);
         if (!pending_.empty()) next = pending_.begin()->first;
     }

@@ -33,11 +33,12 @@ class ScheduledMidiSystem : public MidiSystem {
     // could be queued.
     bool sendShortMessage(uint32_t message) override;
 
-    // Messages sent from now until endTimed() leave at `when`.
-    void beginTimed(Clock::time_point when);
+    // Messages sent from now until endTimed() leave at `when`; `source` is the timer whose
+    // tick sends them.
+    void beginTimed(Clock::time_point when, const void* source);
     void endTimed();
-    // Forgets the messages still waiting: a rhythm that stops plays nothing more.
-    void dropPending();
+    // Forgets the messages of `source` still waiting: a rhythm that stops plays nothing more.
+    void dropTimed(const void* source) override;
 
     // Sends what is due by `now`; the thread calls it, tests may too. Returns the time the
     // next message is due, if any.
@@ -56,8 +57,13 @@ class ScheduledMidiSystem : public MidiSystem {
 
     std::mutex queueLock_;  // what follows
     std::condition_variable changed_;
-    std::multimap<Clock::time_point, uint32_t> pending_;
+    struct Waiting {
+        uint32_t message;
+        const void* source;
+    };
+    std::multimap<Clock::time_point, Waiting> pending_;
     std::optional<Clock::time_point> timedAt_;
+    const void* timedSource_ = nullptr;
     bool stopping_ = false;
 
     bool realTime_ = false;

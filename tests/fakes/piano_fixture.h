@@ -31,7 +31,8 @@ class PianoFixture : public ::testing::Test {
     frmPiano& start() {
         extractDefaultFile(kResourceNames, (dir / "ins.ins").string());
         piano = std::make_unique<frmPiano>(
-            FrmPianoServices{midi, dialogs, window, shell, windows, keyCapsService}, dir.string());
+            FrmPianoServices{midi, dialogs, window, shell, windows, keyCapsService, &clock},
+            dir.string());
         piano->Form_Initialize();
         piano->Form_Load();
         return *piano;
@@ -59,7 +60,8 @@ class PianoFixture : public ::testing::Test {
     RecordingShell shell;
     RecordingAuxiliaryWindows windows{window};
     FakeKeyCaps keyCaps;
-    const KeyCaps* keyCapsService = &keyCaps;  // none: the window has no layout to ask
+    const KeyCaps* keyCapsService = &keyCaps;
+    ManualClock clock;  // none: the window has no layout to ask
     std::unique_ptr<frmPiano> piano;
 };
 

@@ -43,6 +43,9 @@ class RecordingMidiSystem : public MidiSystem {
     bool open(int deviceNumber) override;
     void close() override;
     bool sendShortMessage(uint32_t message) override;
+    // Each drop, as the number of messages sent before it.
+    std::vector<std::pair<const void*, size_t>> drops;
+    void dropTimed(const void* source) override { drops.push_back({source, sent.size()}); }
 
     // The sent messages as "90 32 7F" strings.
     std::vector<std::string> sentHex() const;
@@ -111,6 +114,14 @@ class RecordingWindowSystem : public WindowSystem {
     // Keys the keyboard holds now; none: the platform cannot tell.
     std::optional<std::vector<int>> held;
     std::optional<std::vector<int>> keysHeld() override { return held; }
+};
+
+// A clock that moves only when told.
+class ManualClock : public Clock {
+  public:
+    std::chrono::steady_clock::time_point now() override { return time; }
+    void advance(int ms) { time += std::chrono::milliseconds(ms); }
+    std::chrono::steady_clock::time_point time{std::chrono::hours(1)};
 };
 
 class RecordingShell : public DesktopShell {

@@ -18,14 +18,15 @@ class ScheduledOutput : public ::testing::Test {
     testing::RecordingMidiSystem output;
     ScheduledMidiSystem scheduled{output, false};
     Clock::time_point t0 = Clock::now();
+    const int rhythm = 0, playback = 0;  // stand for two timers
 };
 
 TEST_F(ScheduledOutput, TimedMessagesWaitForTheirTimeAndKeepTheirOrder) {
-    scheduled.beginTimed(t0 + milliseconds(115));
+    scheduled.beginTimed(t0 + milliseconds(115), &rhythm);
     EXPECT_TRUE(scheduled.sendShortMessage(kHiHat));
     EXPECT_TRUE(scheduled.sendShortMessage(kKick));
     scheduled.endTimed();
-    scheduled.beginTimed(t0 + milliseconds(230));
+    scheduled.beginTimed(t0 + milliseconds(230), &rhythm);
     scheduled.sendShortMessage(kHiHat);
     scheduled.endTimed();
     scheduled.sendShortMessage(kKey);  // a key leaves at once, before the waiting steps
@@ -51,18 +52,21 @@ TEST_F(ScheduledOutput, TimedMessagesWaitForTheirTimeAndKeepTheirOrder) {
     }
 }
 
-TEST_F(ScheduledOutput, AStoppedRhythmPlaysNothingMore) {
-    scheduled.beginTimed(t0 + milliseconds(15));
+TEST_F(ScheduledOutput, AStoppedTimerPlaysNothingMoreWhileTheOtherPlaysOn) {
+    scheduled.beginTimed(t0 + milliseconds(15), &rhythm);
     scheduled.sendShortMessage(kHiHat);
     scheduled.endTimed();
-    scheduled.dropPending();
+    scheduled.beginTimed(t0 + milliseconds(10), &playback);
+    scheduled.sendShortMessage(kKey);
+    scheduled.endTimed();
+    scheduled.dropTimed(&rhythm);
     EXPECT_FALSE(scheduled.sendDue(t0 + milliseconds(100)));
-    EXPECT_TRUE(output.sent.empty());
+    EXPECT_EQ(output.sentHex(), std::vector<std::string>{"90 36 7F"});
 }
 
 TEST_F(ScheduledOutput, WaitingMessagesGoToTheOutputOpenAtTheirTime) {
     output.names = {"Port A"};
-    scheduled.beginTimed(t0 + milliseconds(15));
+    scheduled.beginTimed(t0 + milliseconds(15), &rhythm);
     scheduled.sendShortMessage(kHiHat);
     scheduled.endTimed();
     scheduled.close();
@@ -75,7 +79,8 @@ TEST(ScheduledOutputThread, SendsAtTheTimeOnItsOwn) {
     testing::RecordingMidiSystem output;
     ScheduledMidiSystem scheduled(output);
     ASSERT_TRUE(scheduled.open(-1));
-    scheduled.beginTimed(Clock::now() + milliseconds(20));
+    const int rhythm = 0;
+    scheduled.beginTimed(Clock::now() + milliseconds(20), &rhythm);
     scheduled.sendShortMessage(kHiHat);
     scheduled.endTimed();
     std::this_thread::sleep_for(milliseconds(1000));

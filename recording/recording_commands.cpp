@@ -1,0 +1,159 @@
+#include <ctime>
+#include <filesystem>
+
+#include "recording/recording_file.h"
+#include "shell/frm_piano.h"
+
+namespace tonvel {
+
+namespace {
+
+// The time when no clock was given: the present.
+class PresentClock : public Clock {
+  public:
+    std::chrono::steady_clock::time_point now() override {
+        return std::chrono::steady_clock::now();
+    }
+};
+
+uint32_t programChange(int channel, int program) {
+    return static_cast<uint32_t>(0xC0 + channel) | static_cast<uint32_t>(program) << 8;
+}
+
+uint32_t bankSelect(int channel, int controller) {
+    return static_cast<uint32_t>(0xB0 + channel) | static_cast<uint32_t>(controller) << 8;
+}
+
+// "~/Music/Tonvel/..." rather than the whole path, where it is under the home folder.
+std::string shownPath(const std::string& path, const std::string& home) {
+    if (!home.empty() && path.rfind(home + "/", 0) == 0) return "~" + path.substr(home.size());
+    return path;
+}
+
+}  // namespace
+
+Clock& frmPiano::clock() {
+    static PresentClock present;
+    return services_.clock ? *services_.clock : present;
+}
+
+void frmPiano::recordSent(uint32_t message) {
+    if (take_) take_->add(clock().now(), message);
+}
+
+void frmPiano::mnu_record_Click() {
+    if (!take_) {
+        // The file starts with the instrument in use, so that it sounds the same from its first
+        // note.
+        take_ = std::make_unique<Take>(
+            clock().now(), std::vector<uint32_t>{bankSelect(0, 0x00), bankSelect(0, 0x20),
+                                                 programChange(0, state.currentProgram)});
+        shpRec.visible = lblRec.visible = true;
+        setRecordingChecks();
+        PCap.caption = "Recording : ON";
+        return;
+    }
+    finishRecording();
+}
+
+void frmPiano::finishRecording() {
+    if (!take_) return;
+    auto messages = take_->finish(clock().now());
+    take_.reset();
+    shpRec.visible = lblRec.visible = false;
+    setRecordingChecks();
+    // Kept for Ctrl+P even when it cannot be saved.
+    lastRecording_ = messages;
+    const std::string path = newRecordingPath(recordingsDirectory, std::time(nullptr));
+    if (const auto failure = saveRecording(path, messages)) {
+        lastRecordingPath_.clear();
+        PCap.caption = "Recording : NOT SAVED";
+        services_.dialogs.messageBox("Unable to Save the Recording!!\r" + path + "\r" + *failure +
+                                         "\rCtrl+P still plays it until the program ends.",
+                                     MessageIcon::Critical, MessageButtons::Ok, kProgramTitle);
+        return;
+    }
+    lastRecordingPath_ = path;
+    PCap.caption = "Saved : " + shownPath(path, homeDirectory);
+}
+
+void frmPiano::mnu_playrec_Click() {
+    if (playback_) {
+        stopPlayback();
+        PCap.caption = "Playing Recording : OFF";
+        return;
+    }
+    std::optional<std::vector<TimedMessage>> messages = lastRecording_;
+    if (!messages) {
+        const auto newest = newestRecording(recordingsDirectory);
+        if (!newest) {
+            PCap.caption = "No Recording to Play";
+            return;
+        }
+        std::string why;
+        messages = loadRecording(*newest, &why);
+        if (!messages) {
+            services_.dialogs.messageBox("Unable to Play the Recording!!\r" + *newest + "\r" + why,
+                                         MessageIcon::Critical, MessageButtons::Ok, kProgramTitle);
+            return;
+        }
+    }
+    playback_ = std::make_unique<Playback>(std::move(*messages));
+    const auto first = playback_->firstWait();
+    if (!first) {
+        playback_.reset();
+        PCap.caption = "No Recording to Play";
+        return;
+    }
+    tmrPlay.enabled = true;
+    setRecordingChecks();
+    PCap.caption = "Playing Recording : ON";
+    // The recording's time 0 is now.
+    if (*first == 0) {
+        tmrPlay_Timer();
+    } else {
+        tmrPlay.interval = static_cast<int>(*first);
+    }
+}
+
+void frmPiano::tmrPlay_Timer() {
+    if (!playback_) {
+        tmrPlay.enabled = false;
+        return;
+    }
+    for (uint32_t message : playback_->next()) midiOut.sendMessage(message);
+    if (const auto wait = playback_->waitForNext()) {
+        tmrPlay.interval = static_cast<int>(std::max<int64_t>(*wait, 1));
+        return;
+    }
+    // The end: its note-offs leave with the last messages, at their time.
+    stopPlayback(false);
+    PCap.caption = "Playing Recording : OFF";
+}
+
+void frmPiano::stopPlayback(bool early) {
+    if (!playback_) return;
+    tmrPlay.enabled = false;
+    // What the timer handed over ahead of its time must not sound after the note-offs.
+    if (early) midiOut.dropTimed(&tmrPlay);
+    for (uint32_t off : playback_->silence()) midiOut.sendMessage(off);
+    // The keys play on with the instrument chosen, whatever the recording chose.
+    if (playback_->changedProgram()) midiOut.selectProgram(0, state.currentProgram);
+    playback_.reset();
+    setRecordingChecks();
+}
+
+void frmPiano::setRecordingChecks() {
+    for (auto& item : mnu_RMNU.children) {
+        if (item.name == "mnu_Rrecord") item.checked = take_ != nullptr;
+        if (item.name == "mnu_Rplay") item.checked = playback_ != nullptr;
+    }
+}
+
+void frmPiano::mnu_recfolder_Click() {
+    std::error_code ignored;
+    std::filesystem::create_directories(recordingsDirectory, ignored);
+    services_.shell.openDocument(recordingsDirectory);
+}
+
+}  // namespace tonvel

@@ -1,0 +1,82 @@
+#include "recording/take.h"
+
+#include <algorithm>
+
+namespace tonvel {
+
+void SoundingNotes::follow(uint32_t message) {
+    const int kind = message & 0xF0, channel = message & 0x0F;
+    const int note = (message >> 8) & 0x7F, velocity = (message >> 16) & 0x7F;
+    if (kind == 0x90 && velocity > 0) {
+        notes_.insert({channel, note});
+    } else if (kind == 0x80 || kind == 0x90) {
+        notes_.erase({channel, note});
+    }
+}
+
+std::vector<uint32_t> SoundingNotes::noteOffs() const {
+    std::vector<uint32_t> offs;
+    for (const auto& [channel, note] : notes_)
+        offs.push_back(0x80u | static_cast<uint32_t>(channel) | static_cast<uint32_t>(note) << 8);
+    return offs;
+}
+
+Take::Take(TimePoint start, std::vector<uint32_t> opening) : start_(start) {
+    for (uint32_t message : opening) add(start, message);
+}
+
+int64_t Take::msSinceStart(TimePoint at) const {
+    const auto ms = std::chrono::round<std::chrono::milliseconds>(at - start_).count();
+    return std::max<int64_t>(ms, 0);
+}
+
+void Take::add(TimePoint at, uint32_t message) {
+    messages_.push_back({msSinceStart(at), message});
+    sounding_.follow(message);
+}
+
+std::vector<TimedMessage> Take::finish(TimePoint at) {
+    const int64_t end = msSinceStart(at);
+    for (uint32_t off : sounding_.noteOffs()) messages_.push_back({end, off});
+    sounding_.clear();
+    // Messages handed over ahead of their time may be stamped after a later key: in time order.
+    std::stable_sort(messages_.begin(), messages_.end(),
+                     [](const TimedMessage& a, const TimedMessage& b) { return a.ms < b.ms; });
+    return std::move(messages_);
+}
+
+Playback::Playback(std::vector<TimedMessage> messages) : messages_(std::move(messages)) {
+    std::stable_sort(messages_.begin(), messages_.end(),
+                     [](const TimedMessage& a, const TimedMessage& b) { return a.ms < b.ms; });
+}
+
+std::optional<int64_t> Playback::firstWait() const {
+    if (messages_.empty()) return std::nullopt;
+    return std::max<int64_t>(messages_.front().ms, 0);
+}
+
+std::vector<uint32_t> Playback::next() {
+    std::vector<uint32_t> due;
+    if (finished()) return due;
+    const int64_t at = messages_[position_].ms;
+    while (position_ < messages_.size() && messages_[position_].ms == at) {
+        const uint32_t message = messages_[position_++].message;
+        sounding_.follow(message);
+        if ((message & 0xF0) == 0xC0) changedProgram_ = true;
+        due.push_back(message);
+    }
+    return due;
+}
+
+std::optional<int64_t> Playback::waitForNext() const {
+    if (finished() || position_ == 0) return std::nullopt;
+    return messages_[position_].ms - messages_[position_ - 1].ms;
+}
+
+std::vector<uint32_t> Playback::silence() {
+    auto offs = sounding_.noteOffs();
+    sounding_.clear();
+    return offs;
+}
+
+}  // namespace tonvel

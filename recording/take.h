@@ -1,0 +1,70 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "recording/midi_file.h"
+
+namespace tonvel {
+
+// The notes a stream of messages leaves sounding: a note-on starts one, a note-off (or a
+// note-on at velocity 0) ends it, whatever came before.
+class SoundingNotes {
+  public:
+    void follow(uint32_t message);
+    // Note-offs for everything still sounding, lowest channel and note first.
+    std::vector<uint32_t> noteOffs() const;
+    void clear() { notes_.clear(); }
+
+  private:
+    std::set<std::pair<int, int>> notes_;  // channel, note
+};
+
+// A recording being made: what the program sent, with the time each message left it.
+class Take {
+  public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    // `opening` is what the file starts with, at time 0, such as the instrument in use.
+    Take(TimePoint start, std::vector<uint32_t> opening);
+    void add(TimePoint at, uint32_t message);
+    // Ends the take at `at`: every note still sounding gets its note-off there.
+    std::vector<TimedMessage> finish(TimePoint at);
+
+  private:
+    int64_t msSinceStart(TimePoint at) const;
+
+    TimePoint start_;
+    std::vector<TimedMessage> messages_;
+    SoundingNotes sounding_;
+};
+
+// Plays a recording back, a time at a time: the window's timer asks for the messages due now
+// and learns how long to wait for the next ones.
+class Playback {
+  public:
+    explicit Playback(std::vector<TimedMessage> messages);
+
+    // Milliseconds from the start to the first messages; none for an empty recording.
+    std::optional<int64_t> firstWait() const;
+    // The messages of the next time, in their order; afterwards the wait until the time after
+    // that is waitForNext().
+    std::vector<uint32_t> next();
+    std::optional<int64_t> waitForNext() const;
+    bool finished() const { return position_ >= messages_.size(); }
+    // Note-offs for what the messages played so far left sounding.
+    std::vector<uint32_t> silence();
+    bool changedProgram() const { return changedProgram_; }
+
+  private:
+    std::vector<TimedMessage> messages_;
+    size_t position_ = 0;
+    SoundingNotes sounding_;
+    bool changedProgram_ = false;
+};
+
+}  // namespace tonvel
