@@ -1,5 +1,7 @@
 #include "app/x11_keyboard.h"
 
+#include "app/numlock.h"
+
 #include <QGuiApplication>
 
 #ifdef TONVEL_HAVE_X11
@@ -19,7 +21,34 @@ Display* x11Display() {
     return x11 ? x11->display() : nullptr;
 }
 
+unsigned int numLockMask(Display* display) {
+    return XkbKeysymToModifiers(display, XK_Num_Lock);
+}
+
+bool numLockLocked(Display* display, unsigned int mask) {
+    XkbStateRec state;
+    if (XkbGetState(display, XkbUseCoreKbd, &state) != Success) return false;
+    return (state.locked_mods & mask) != 0;
+}
+
 }  // namespace
+
+bool numLockIsOn() {
+    Display* display = x11Display();
+    if (!display) return false;
+    const unsigned int mask = numLockMask(display);
+    return mask != 0 && numLockLocked(display, mask);
+}
+
+bool turnNumLockOn() {
+    Display* display = x11Display();
+    if (!display) return false;
+    const unsigned int mask = numLockMask(display);
+    if (mask == 0 || numLockLocked(display, mask)) return false;
+    if (!XkbLockModifiers(display, XkbUseCoreKbd, mask, mask)) return false;
+    XSync(display, False);  // on by the time we return, for whoever asks the server next
+    return true;
+}
 
 bool enableDetectableAutoRepeat() {
     Display* display = x11Display();
@@ -49,6 +78,12 @@ uint32_t altGrStateMask() {
 
 #else
 
+bool numLockIsOn() {
+    return false;
+}
+bool turnNumLockOn() {
+    return false;
+}
 bool enableDetectableAutoRepeat() {
     return false;
 }
