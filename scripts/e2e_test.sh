@@ -121,6 +121,16 @@ for pair in 53:37 54:64 88:37; do
         fail "key $key held, then modifier $modifier: $(since_mark | tr '\n' ',')"
 done
 
+# AltGr on a French layout is Ctrl+Alt: AltGr+Q plays nothing; Q alone plays.
+setxkbmap fr
+sleep 0.3
+mark
+"$xkey" down 108; "$xkey" tap 24; "$xkey" up 108; sleep 0.3
+[[ $(since_mark | grep -c '^9') -eq 0 ]] || { setxkbmap us; fail "AltGr+Q played: $(since_mark | tr '\n' ',')"; }
+"$xkey" tap 24; sleep 0.3
+setxkbmap us
+[[ $(since_mark | grep -c '^90 47 7f$') -eq 1 ]] || fail "Q did not play after AltGr: $(since_mark | tr '\n' ',')"
+
 # A key let go while a menu is open: its note ends when the menu opens, and the next tap plays.
 mark
 "$xkey" down 52; sleep 0.3
