@@ -4,10 +4,8 @@ namespace tonvel {
 
 void frmPiano::lblBaseKey_Click() {
     lblBaseKey.foreColor = kLabelHighlight;
-    MenuItem menu = mnuMain[4];
-    menu.children = mnuBaseKey;
     const auto choice = services_.dialogs.popupMenu(
-        menu, lblBaseKey.rect.left, lblBaseKey.rect.top + lblBaseKey.rect.height, false);
+        mnuMain[4], lblBaseKey.rect.left, lblBaseKey.rect.top + lblBaseKey.rect.height, false);
     if (choice) menuChosen(*choice);
     SStatus("bkey");
     lblBaseKey.foreColor = kLabelNormal;

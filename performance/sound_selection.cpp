@@ -40,7 +40,7 @@ void frmPiano::lblBank_MouseDown(int index, int button, int, float, float y) {
             mnuPiano[static_cast<size_t>(*checked)].checked = true;
         // The twip offset is used as a pixel offset, as it always has been.
         const auto choice = services_.dialogs.popupMenu(
-            instrumentMenu(), bank.rect.left + bank.rect.width, static_cast<int>(y), true);
+            mnuMain[0], bank.rect.left + bank.rect.width, static_cast<int>(y), true);
         if (choice) menuChosen(*choice);
         mnuMain[0].tag.clear();
         bank.foreColor = kLabelNormal;
@@ -63,7 +63,7 @@ void frmPiano::lblInstrument_Click() {
     lblInstrument.foreColor = kLabelHighlight;
     ChNum.foreColor = kLabelHighlight;
     const auto choice = services_.dialogs.popupMenu(
-        instrumentMenu(), lblInstrument.rect.left + lblInstrument.rect.width, 0, true);
+        mnuMain[0], lblInstrument.rect.left + lblInstrument.rect.width, 0, true);
     if (choice) menuChosen(*choice);
     lblInstrument.foreColor = kLabelNormal;
     ChNum.foreColor = kLabelNormal;
