@@ -1,9 +1,8 @@
 #include <QApplication>
-#include <QDir>
-#include <QLockFile>
 #include <QMessageBox>
 #include <memory>
 
+#include "app/instance_lock.h"
 #include "app/piano_window.h"
 #include "app/program_directory.h"
 #include "app/qt_auxiliary_windows.h"
@@ -97,10 +96,8 @@ int main(int argc, char** argv) {
     const QString executableDirectory = QCoreApplication::applicationDirPath();
     const QString programDirectory = tonvel::chooseProgramDirectory(executableDirectory);
 
-    QLockFile instance(QDir::tempPath() + QStringLiteral("/tonvel-") +
-                       QString::fromLocal8Bit(qgetenv("USER")) + QStringLiteral(".lock"));
-    instance.setStaleLockTime(0);
-    if (!instance.tryLock(0)) {
+    tonvel::InstanceLock instance;
+    if (!instance.acquire()) {
         QMessageBox::warning(nullptr, QString::fromUtf8(tonvel::kProgramTitle),
                              QStringLiteral("Tonvel is already Running!!   "));
         return 0;
