@@ -2,6 +2,7 @@
 #include <QMessageBox>
 #include <memory>
 
+#include "app/display_hold.h"
 #include "app/instance_lock.h"
 #include "app/piano_window.h"
 #include "app/program_directory.h"
@@ -90,6 +91,7 @@ class Program : public tonvel::SplashHost {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const tonvel::DisplayHold display;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tonvel"));
     tonvel::skin::initResources();
