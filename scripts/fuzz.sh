@@ -13,8 +13,8 @@ build=build-fuzz
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTONVEL_FUZZ=ON \
     -DTONVEL_BUILD_APP=OFF -DTONVEL_BUILD_TESTS=OFF -DTONVEL_BUILD_BENCHMARKS=OFF >/dev/null || exit 1
-cmake --build "$build" -j"${JOBS:-2}" --target tonvel_fuzzers >"$build.log" 2>&1 || {
-    tail -n 40 "$build.log"
+cmake --build "$build" -j"${JOBS:-2}" --target tonvel_fuzzers >"$build/build.log" 2>&1 || {
+    tail -n 40 "$build/build.log"
     exit 1
 }
 

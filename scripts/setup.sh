@@ -11,7 +11,8 @@ packages=(
 )
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(xvfb xauth x11-utils xdotool imagemagick jackd2
-               pulseaudio pulseaudio-utils libasound2-plugins sox libpulse-dev)
+               pulseaudio pulseaudio-utils libasound2-plugins sox libpulse-dev
+               clang libclang-rt-dev)
 fi
 
 missing=()
