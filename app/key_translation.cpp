@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <array>
 
+#include "app/x11_keyboard.h"
+
 namespace tonvel {
 
 namespace {
@@ -174,6 +176,14 @@ int virtualKeyFromX11Keycode(uint32_t keycode) {
 }
 
 TranslatedKey translateKeyEvent(const QKeyEvent& event) {
+    // Mod3..Mod5: where the layout may keep AltGr. Asked only then, as layouts change.
+    constexpr uint32_t kHighModifiers = 0xE0;
+    const bool maybeAltGr =
+        event.key() == Qt::Key_AltGr || (event.nativeModifiers() & kHighModifiers) != 0;
+    return translateKeyEvent(event, maybeAltGr ? altGrStateMask() : 0);
+}
+
+TranslatedKey translateKeyEvent(const QKeyEvent& event, uint32_t altGrMask) {
     static const bool positional = QGuiApplication::platformName() == "xcb" ||
                                    QGuiApplication::platformName().startsWith("wayland");
     TranslatedKey out;
@@ -184,8 +194,14 @@ TranslatedKey translateKeyEvent(const QKeyEvent& event) {
     if (mods & Qt::ShiftModifier) out.shift |= 1;
     if (mods & Qt::ControlModifier) out.shift |= 2;
     if (mods & Qt::AltModifier) out.shift |= 4;
+    const bool altGrKey = event.key() == Qt::Key_AltGr;
+    if ((altGrMask != 0 && (event.nativeModifiers() & altGrMask) != 0) ||
+        mods.testFlag(Qt::GroupSwitchModifier))
+        out.shift |= 6;
+    if (altGrKey) out.keyCode = kVkMenu;
     // A modifier's own press carries it, and its release arrives with it already off.
-    const int own = out.keyCode == kVkShift     ? 1
+    const int own = altGrKey                    ? 6
+                    : out.keyCode == kVkShift   ? 1
                     : out.keyCode == kVkControl ? 2
                     : out.keyCode == kVkMenu    ? 4
                                                 : 0;

@@ -16,6 +16,10 @@ struct TranslatedKey {
 // the NumLock state. 0 for a key without a code.
 int virtualKeyFromX11Keycode(uint32_t keycode);
 
+// `altGrMask` is the X state bit AltGr sets; AltGr reports as Ctrl+Alt, as on the keyboards
+// the shortcuts were made for, so that it never plays notes or steps the instrument.
+TranslatedKey translateKeyEvent(const QKeyEvent& event, uint32_t altGrMask);
+// With the AltGr bit of the display's current layout.
 TranslatedKey translateKeyEvent(const QKeyEvent& event);
 
 }  // namespace tonvel

@@ -2,6 +2,8 @@
 #include <QMessageBox>
 #include <memory>
 
+#include "app/application_identity.h"
+#include "app/command_line.h"
 #include "app/display_hold.h"
 #include "app/instance_lock.h"
 #include "app/piano_window.h"
@@ -12,7 +14,10 @@
 #include "app/qt_http_fetch.h"
 #include "app/qt_window_system.h"
 #include "app/splash_window.h"
+#include "app/termination_signals.h"
 #include "app/window_shape.h"
+#include "app/x11_keyboard.h"
+#include "app/xkb_key_caps.h"
 #include "midi/backends/platform_midi_system.h"
 #include "mixer/backends/alsa_mixer_device.h"
 #include "resources/skin/skin_resources.h"
@@ -32,7 +37,8 @@ class Program : public tonvel::SplashHost {
     tonvel::frmPiano& mainWindow() override {
         if (!piano_) {
             piano_ = std::make_unique<tonvel::frmPiano>(
-                tonvel::FrmPianoServices{midi_, dialogs_, windowSystem_, shell_, auxiliary_},
+                tonvel::FrmPianoServices{midi_, dialogs_, windowSystem_, shell_, auxiliary_,
+                                         &keyCaps_},
                 programDirectory_.toStdString());
             piano_->helpDirectory = tonvel::chooseHelpDirectory(executableDirectory_).toStdString();
             piano_->unloadSplash = [this] { unloadSplash(); };
@@ -63,6 +69,19 @@ class Program : public tonvel::SplashHost {
         splashWindow_->refresh();
     }
 
+    // Logout, shutdown or a signal: the same end as the Exit command, and a normal exit status.
+    void endCleanly() {
+        if (piano_ && !piano_->isUnloaded()) {
+            piano_->mnu_exit_Click();
+            // A window that was never shown may not have taken the close.
+            if (!piano_->isUnloaded()) {
+                piano_->Form_QueryUnload();
+                piano_->Form_Unload();
+            }
+        }
+        QCoreApplication::exit(0);
+    }
+
     void start() {
         splash_ = std::make_unique<tonvel::splash>(*this, mixer_, programDirectory_.toStdString());
         splashWindow_ = std::make_unique<tonvel::SplashWindow>(*splash_);
@@ -77,6 +96,7 @@ class Program : public tonvel::SplashHost {
     tonvel::PlatformMidiSystem midi_;
     tonvel::AlsaMixerDevice mixer_;
     tonvel::PianoWindow window_;
+    tonvel::XkbKeyCaps keyCaps_{&window_};
     tonvel::QtDialogs dialogs_{&window_};
     tonvel::QtWindowSystem windowSystem_{&window_};
     tonvel::QtDesktopShell shell_;
@@ -91,10 +111,12 @@ class Program : public tonvel::SplashHost {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = tonvel::answerCommandLine(argc, argv)) return *status;
     const tonvel::DisplayHold display;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tonvel"));
     tonvel::skin::initResources();
+    tonvel::nameApplication();
     const QString executableDirectory = QCoreApplication::applicationDirPath();
     const QString programDirectory = tonvel::chooseProgramDirectory(executableDirectory);
 
@@ -105,7 +127,13 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // Held keys then report presses alone, so a repeat never looks like a release.
+    tonvel::enableDetectableAutoRepeat();
+
     Program program(programDirectory, executableDirectory);
+    tonvel::TerminationSignals terminationSignals([&program] { program.endCleanly(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                     [&program] { program.endCleanly(); });
     program.start();
     return app.exec();
 }

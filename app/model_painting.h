@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QPainter>
+#include <QPixmap>
 #include <QRect>
 
 #include "foundation/controls.h"
@@ -17,7 +18,16 @@ inline QRect rectOf(const Rect& r) {
     return {r.left, r.top, r.width, r.height};
 }
 
-// Draws a label model in its rectangle; bold when the label or the caller asks for it.
-void drawLabel(QPainter& painter, const Label& label, Qt::Alignment alignment, bool bold = false);
+// Text in a light panel keeps this far from the panel's sides.
+inline constexpr int kPanelMargin = 3;
+
+// Draws a label model in its rectangle, `margin` pixels in from either side, narrowed or cut
+// short to fit; bold when the label or the caller asks for it.
+void drawLabel(QPainter& painter, const Label& label, Qt::Alignment alignment, bool bold = false,
+               int margin = 0);
+
+// Draws `glyph`, white on transparent and the size of the label, in the label's colour with
+// a faint light lip below, as if pressed into the cap.
+void drawGlyph(QPainter& painter, const Label& label, const QPixmap& glyph);
 
 }  // namespace tonvel

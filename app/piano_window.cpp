@@ -53,8 +53,11 @@ PianoWindow::PianoWindow() {
 
 void PianoWindow::attach(frmPiano* piano) {
     piano_ = piano;
-    timers_.push_back(std::make_unique<TimerBinding>(
-        piano->tmrBeat, [this] { run([](frmPiano& p) { p.tmrBeat_Timer(); }); }));
+    // A rhythm step changes nothing on the face: no repaint, which would take time from the
+    // next step.
+    timers_.push_back(std::make_unique<TimerBinding>(piano->tmrBeat, [this] {
+        if (piano_ && !piano_->isUnloaded()) piano_->tmrBeat_Timer();
+    }));
     timers_.push_back(std::make_unique<TimerBinding>(
         piano->tmrCap, [this] { run([](frmPiano& p) { p.tmrCap_Timer(); }); }));
 }
@@ -97,14 +100,14 @@ void PianoWindow::paintEvent(QPaintEvent*) {
     }
 
     painter.setRenderHint(QPainter::TextAntialiasing);
-    drawLabel(painter, piano_->PCap, Qt::AlignHCenter, true);
-    drawLabel(painter, piano_->lblInstrument, Qt::AlignLeft, true);
-    drawLabel(painter, piano_->ChNum, Qt::AlignHCenter, true);
-    drawLabel(painter, piano_->lblBaseKey, Qt::AlignHCenter, true);
+    drawLabel(painter, piano_->PCap, Qt::AlignHCenter, true, kPanelMargin);
+    drawLabel(painter, piano_->lblInstrument, Qt::AlignLeft, true, kPanelMargin);
+    drawLabel(painter, piano_->ChNum, Qt::AlignHCenter, true, kPanelMargin);
+    drawLabel(painter, piano_->lblBaseKey, Qt::AlignHCenter, true, kPanelMargin);
     for (const auto& bank : piano_->lblBank) drawLabel(painter, bank, Qt::AlignHCenter, true);
-    drawLabel(painter, piano_->lblBeat, Qt::AlignLeft, true);
-    for (const auto& button : piano_->lblBeatCtrl)
-        drawLabel(painter, button, Qt::AlignHCenter, false);
+    drawLabel(painter, piano_->lblBeat, Qt::AlignLeft, true, kPanelMargin);
+    for (size_t i = 0; i < piano_->lblBeatCtrl.size(); ++i)
+        drawGlyph(painter, piano_->lblBeatCtrl[i], pixmap("transport" + std::to_string(i)));
     for (const auto& keyLabel : piano_->KK) drawLabel(painter, keyLabel, Qt::AlignHCenter, false);
 }
 
@@ -123,16 +126,16 @@ const QPixmap& PianoWindow::pixmap(const std::string& name) {
 void PianoWindow::keyPressEvent(QKeyEvent* event) {
     const TranslatedKey key = translateKeyEvent(*event);
     if (key.keyCode == 0) return;
-    run([&](frmPiano& p) { p.Form_KeyDown(key.keyCode, key.shift); });
+    run([&](frmPiano& p) { p.keyPressed(key.keyCode, key.shift); });
 }
 
 void PianoWindow::keyReleaseEvent(QKeyEvent* event) {
-    // Auto-repeat comes as release and press pairs; the key is still held, so only the
-    // press goes on, as a repeated key-down.
+    // Where the server cannot report repeats as presses alone, they come as release and
+    // press pairs; the key is still held, so only the press goes on.
     if (event->isAutoRepeat()) return;
     const TranslatedKey key = translateKeyEvent(*event);
     if (key.keyCode == 0) return;
-    run([&](frmPiano& p) { p.Form_KeyUp(key.keyCode, key.shift); });
+    run([&](frmPiano& p) { p.keyReleased(key.keyCode, key.shift); });
 }
 
 const Label* PianoWindow::labelAt(const QPoint& at) const {
@@ -350,10 +353,16 @@ std::string PianoWindow::toolTipAt(const QPoint& at) const {
 bool PianoWindow::event(QEvent* event) {
     switch (event->type()) {
         case QEvent::WindowActivate:
-            run([](frmPiano& p) { p.Form_GotFocus(); });
+            run([](frmPiano& p) {
+                p.keyboardReturned();
+                p.Form_GotFocus();
+            });
             break;
         case QEvent::WindowDeactivate:
             run([](frmPiano& p) { p.Form_LostFocus(); });
+            break;
+        case QEvent::KeyboardLayoutChange:
+            run([](frmPiano& p) { p.Form_KeyboardLayoutChange(); });
             break;
         case QEvent::ToolTip: {
             auto* help = static_cast<QHelpEvent*>(event);

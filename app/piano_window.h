@@ -35,7 +35,7 @@ class PianoWindow : public QWidget {
   private:
     template <typename Handler>
     void run(Handler handler) {
-        if (!piano_) return;
+        if (!piano_ || piano_->isUnloaded()) return;
         handler(*piano_);
         refresh();
     }

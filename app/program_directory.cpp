@@ -12,21 +12,32 @@ bool canWriteIn(const QString& directory) {
     QTemporaryFile probe(directory + QStringLiteral("/.tonvel-write-test-XXXXXX"));
     return probe.open();
 }
+
+QString installedHelpDirectory(const QString& executableDirectory) {
+    return QDir::cleanPath(executableDirectory + QStringLiteral("/../share/tonvel/help"));
+}
+
+bool holdsManual(const QString& helpDirectory) {
+    return QFileInfo::exists(helpDirectory + QStringLiteral("/manual.htm"));
+}
 }  // namespace
 
 QString chooseProgramDirectory(const QString& executableDirectory) {
-    if (canWriteIn(executableDirectory)) return executableDirectory;
-    const QString data = QDir::homePath() + QStringLiteral("/.local/share/tonvel");
+    // An installed copy must not leave files in bin/, even where it may (root, ~/.local):
+    // removing the package would leave them behind.
+    const bool installed = holdsManual(installedHelpDirectory(executableDirectory));
+    if (!installed && canWriteIn(executableDirectory)) return executableDirectory;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                         QStringLiteral("/tonvel");
     QDir().mkpath(data);
     return data;
 }
 
 QString chooseHelpDirectory(const QString& executableDirectory) {
     const QString beside = executableDirectory + QStringLiteral("/help");
-    if (QFileInfo::exists(beside + QStringLiteral("/manual.htm"))) return beside;
-    const QString shared =
-        QDir::cleanPath(executableDirectory + QStringLiteral("/../share/tonvel/help"));
-    if (QFileInfo::exists(shared + QStringLiteral("/manual.htm"))) return shared;
+    if (holdsManual(beside)) return beside;
+    const QString shared = installedHelpDirectory(executableDirectory);
+    if (holdsManual(shared)) return shared;
     return beside;
 }
 

@@ -1,8 +1,12 @@
 #include "app/qt_window_system.h"
 
+#include <QGuiApplication>
+
+#include "app/key_translation.h"
 #include "app/numlock.h"
 #include "app/topmost.h"
 #include "app/window_mover.h"
+#include "app/x11_keyboard.h"
 
 namespace tonvel {
 
@@ -19,7 +23,7 @@ void QtWindowSystem::turnNumLockOn() {
 }
 
 void QtWindowSystem::formDrag() {
-    if (window_) startWindowMove(window_);
+    if (window_) startWindowMove(window_, QGuiApplication::mouseButtons());
 }
 
 void QtWindowSystem::closeMainWindow() {
@@ -29,6 +33,15 @@ void QtWindowSystem::closeMainWindow() {
 ScreenPoint QtWindowSystem::mainWindowPosition() {
     if (!window_) return {};
     return {window_->x(), window_->y()};
+}
+
+std::optional<std::vector<int>> QtWindowSystem::keysHeld() {
+    const auto keycodes = x11KeycodesHeld();
+    if (!keycodes) return std::nullopt;
+    std::vector<int> keys;
+    for (uint32_t keycode : *keycodes)
+        if (const int key = virtualKeyFromX11Keycode(keycode); key != 0) keys.push_back(key);
+    return keys;
 }
 
 }  // namespace tonvel

@@ -17,6 +17,7 @@ class QtWindowSystem : public WindowSystem {
     void formDrag() override;
     void closeMainWindow() override;
     ScreenPoint mainWindowPosition() override;
+    std::optional<std::vector<int>> keysHeld() override;
 
   private:
     QPointer<QWidget> window_;

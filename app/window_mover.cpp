@@ -62,9 +62,12 @@ class PointerFollower : public QObject {
 
 }  // namespace
 
-void startWindowMove(QWidget* window) {
+void startWindowMove(QWidget* window, Qt::MouseButtons held) {
     if (!window) return;
     window = window->window();
+    // A move follows the left button only: with another button the window manager would carry
+    // the window on a bare pointer until the next left click.
+    if (!(held & Qt::LeftButton)) return;
     if (QWindow* handle = window->windowHandle(); handle && handle->startSystemMove()) return;
     // One drag at a time.
     if (window->findChild<PointerFollower*>(QString(), Qt::FindDirectChildrenOnly)) return;

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "foundation/controls.h"
 
@@ -44,6 +45,9 @@ class WindowSystem {
     virtual void formDrag() = 0;
     virtual void closeMainWindow() = 0;
     virtual ScreenPoint mainWindowPosition() = 0;
+    // The keys the keyboard holds down right now, as virtual-key codes; none when the
+    // platform cannot tell.
+    virtual std::optional<std::vector<int>> keysHeld() = 0;
 };
 
 // Hands documents, web pages and mailto URIs to the user's default programs.

@@ -3,6 +3,8 @@
 namespace tonvel {
 
 void frmPiano::mnuDevice_Click(int index) {
+    // Notes still sounding end on the device that plays them, not on the next one.
+    if (index != midiOut.midiDeviceId) suspendKeys();
     midiOut.closeMidiOut();
     midiOut.midiDeviceId = index;
     midiOut.openMidiOut(mnuDevice);

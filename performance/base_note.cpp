@@ -4,9 +4,7 @@ namespace tonvel {
 
 void frmPiano::lblBaseKey_Click() {
     lblBaseKey.foreColor = kLabelHighlight;
-    const auto choice = services_.dialogs.popupMenu(
-        mnuMain[4], lblBaseKey.rect.left, lblBaseKey.rect.top + lblBaseKey.rect.height, false);
-    if (choice) menuChosen(*choice);
+    popUp(mnuMain[4], lblBaseKey.rect.left, lblBaseKey.rect.top + lblBaseKey.rect.height, false);
     SStatus("bkey");
     lblBaseKey.foreColor = kLabelNormal;
 }

@@ -37,10 +37,16 @@ void frmPiano::mnuDrum_Click(int index) {
             return;
         }
     }
-    state.drumPadNotes[static_cast<size_t>(state.selectedDrumPad)] = static_cast<int16_t>(note);
-    const auto pad = parseWholeNumber(lblOver.tag);
-    if (pad && *pad >= 0 && *pad < static_cast<long>(lblDrums.size()))
-        lblDrums[static_cast<size_t>(*pad)].tag = std::to_string(note);
+    // The pad whose menu is open; the one opened last when the choice comes later.
+    const auto open = parseWholeNumber(lblOver.tag);
+    const long pad = open ? *open : state.selectedDrumPad;
+    if (pad >= 0 && pad < static_cast<long>(lblDrums.size()))
+        setPadNote(static_cast<size_t>(pad), static_cast<int16_t>(note));
+}
+
+void frmPiano::setPadNote(size_t pad, int16_t note) {
+    state.drumPadNotes[pad] = note;
+    lblDrums[pad].tag = std::to_string(note);
 }
 
 }  // namespace tonvel

@@ -69,4 +69,29 @@ void frmPiano::releaseAllKeys() {
     CheckKeys();
 }
 
+void frmPiano::keyPressed(int keyCode, int shift) {
+    if (keyboard_.press(keyCode) == KeyboardInput::Press::Stale) return;
+    Form_KeyDown(keyCode, shift);
+}
+
+void frmPiano::keyReleased(int keyCode, int shift) {
+    keyboard_.release(keyCode);
+    Form_KeyUp(keyCode, shift);
+}
+
+void frmPiano::keyboardReturned() {
+    keyboard_.keepOnly(services_.window.keysHeld());
+}
+
+// The key-ups of a time away go to another window: what sounds stops now, and keys still
+// held then do not play again when they repeat.
+void frmPiano::suspendKeys() {
+    releaseAllKeys();
+    keyboard_.endRepeats();
+}
+
+void frmPiano::resumeKeys() {
+    keyboard_.keepOnly(services_.window.keysHeld());
+}
+
 }  // namespace tonvel

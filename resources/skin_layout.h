@@ -53,7 +53,7 @@ inline constexpr Rect kKeyCover{95, 137, 335, 73};
 // Light panels whose text the program writes.
 inline constexpr Rect kChannelLabel{99, 76, 28, 16};
 inline constexpr Rect kInstrumentLabel{131, 76, 146, 16};
-inline constexpr Rect kRhythmLabel{358, 76, 70, 16};
+inline constexpr Rect kRhythmLabel{361, 76, 67, 16};
 inline constexpr Rect kBaseNoteLabel{366, 112, 46, 16};
 
 // Bank buttons F1..F4: a 2 x 2 block on the left wing.

@@ -34,7 +34,8 @@ jack_start "$JACK_DEFAULT_SERVER" "$work/jackd.log"
 started=$?
 pids+=("$jack_pid")
 [[ $started -eq 0 ]] || fail "JACK did not start: $(cat "$work/jackd.log")"
-jack_midi_dump >"$work/dump.log" 2>&1 &
+# A receiver that loses nothing, also on a busy machine: frame, microseconds, bytes per line.
+"$build/tests/tonvel_jack_receiver" midi-monitor >"$work/dump.log" 2>"$work/receiver.log" &
 pids+=($!)
 for _ in $(seq 50); do jack_lsp 2>/dev/null | grep -q midi-monitor:input && break; sleep 0.1; done
 
@@ -79,9 +80,60 @@ import -window "$window" "$work/held.png" 2>/dev/null
 "$xkey" tap 67 100          # F1
 sleep 0.5
 
+# What the receiver got since the mark, one message per line.
+mark() { marked=$(wc -l <"$work/dump.log"); }
+since_mark() { tail -n +$((marked + 1)) "$work/dump.log" | cut -d' ' -f3- | tr 'A-F' 'a-f'; }
+count_since_mark() { since_mark | grep -c "^$1\$"; }
+visible_windows() { xdotool search --onlyvisible --class tonvel 2>/dev/null | wc -l; }
+
+# Held keys, with the X server's own auto-repeat and two busy loops beside the program:
+# each hold sounds once and ends once.
+busy=()
+for _ in 1 2; do (while :; do :; done) & busy+=($!); done
+for hold in 1 2 3 4 5; do
+    mark
+    "$xkey" down 52; sleep 1.5; "$xkey" up 52; sleep 0.3
+    ons=$(count_since_mark "90 36 7f") offs=$(count_since_mark "80 36 00")
+    [[ $ons -eq 1 && $offs -eq 1 ]] || { kill "${busy[@]}"; fail "hold $hold of Z on a busy machine: $ons note-ons, $offs note-offs"; }
+done
+mark
+for key in 52 56 59; do "$xkey" down $key; done   # a chord: Z, C, comma
+"$xkey" down 88                                   # and keypad 2
+sleep 1.5
+for key in 52 56 59 88; do "$xkey" up $key; done
+sleep 0.3
+kill "${busy[@]}"
+[[ $(since_mark | grep -c '^9') -eq 4 && $(since_mark | grep -c '^8') -eq 4 ]] ||
+    fail "a held chord and pad sounded other than once each: $(since_mark | tr '\n' ',')"
+
+# A modifier pressed over a held key ends that key's repeat: X then Ctrl does not exit,
+# C then Alt opens no menu, keypad 2 then Ctrl opens no pad menu.
+for pair in 53:37 54:64 88:37; do
+    IFS=: read -r key modifier <<<"$pair"
+    mark
+    "$xkey" down "$key"; sleep 0.8; "$xkey" down "$modifier"; sleep 0.8
+    "$xkey" up "$key"; "$xkey" up "$modifier"; sleep 0.3
+    kill -0 "${pids[-1]}" 2>/dev/null || fail "key $key held, then modifier $modifier: the program ended"
+    [[ $(visible_windows) -eq 1 ]] || { xdotool key Escape; fail "key $key held, then modifier $modifier: a menu opened"; }
+    [[ $(since_mark | grep -c '^9. .. 7f$') -eq 1 && $(since_mark | grep -c '^8. .. 00$') -eq 1 ]] ||
+        fail "key $key held, then modifier $modifier: $(since_mark | tr '\n' ',')"
+done
+
+# A key let go while a menu is open: its note ends when the menu opens, and the next tap plays.
+mark
+"$xkey" down 52; sleep 0.3
+"$xkey" down 64; "$xkey" tap 54; "$xkey" up 64   # Alt+C: the instrument menu
+sleep 0.5
+[[ $(visible_windows) -eq 2 ]] || fail "Alt+C did not open the instrument menu"
+"$xkey" up 52; sleep 0.2
+"$xkey" tap 9; sleep 0.3                          # Escape closes the menu
+xdotool windowfocus "$window" 2>/dev/null
+"$xkey" tap 52 150; sleep 0.3
+[[ "$(since_mark | tr '\n' ,)" == "90 36 7f,80 36 00,90 36 7f,80 36 00," ]] ||
+    fail "Z let go while a menu was open: $(since_mark | tr '\n' ',')"
+
 # Choosing sounds from the keyboard: a program step, the Alt + keypad jump, the
 # instrument menu driven by keys, the channel box with a typed number, a base-note step.
-mark() { echo "-- $1" >>"$work/marks.log"; wc -l <"$work/dump.log" >>"$work/marks.log"; }
 "$xkey" tap 114             # Right: program 19
 sleep 0.3
 "$xkey" down 64             # Alt held, keypad 4 then 1: program 41
@@ -166,6 +218,21 @@ lines=$(wc -l <"$work/dump.log")
 "$xkey" tap 69 100          # F3
 sleep 0.5
 tail -n +$((lines + 1)) "$work/dump.log" | grep -qi "c0 28" || fail "F3 did not recall program 40 after a restart"
+
+# SIGTERM with a key held: the note ends, the settings are saved, the written files go, and
+# the exit status is 0.
+rm -f "$work/con_set.dat"
+mark
+"$xkey" down 52; sleep 0.5
+kill -TERM "${pids[-1]}"
+wait "${pids[-1]}"
+status=$?
+"$xkey" up 52
+sleep 0.3
+[[ $status -eq 0 ]] || fail "SIGTERM ended the program with status $status"
+count_since_mark "80 36 00" | grep -qx 1 || fail "SIGTERM sent no note-off for the held key"
+[[ -s $work/con_set.dat ]] || fail "SIGTERM did not save the settings"
+for file in ins.ins license.txt; do [[ -e $work/$file ]] && fail "$file was left behind at SIGTERM"; done
 
 # Z's two lights are orange while it is held (probed clear of its key label).
 for probe in 99,160 102,206; do

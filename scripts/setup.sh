@@ -5,14 +5,15 @@ set -euo pipefail
 packages=(
     cmake g++ pkg-config
     qt6-base-dev librtmidi-dev libjack-jackd2-dev libfluidsynth-dev libasound2-dev
-    libx11-dev libxtst-dev fonts-dejavu-core
+    libx11-dev libxtst-dev libxkbcommon-dev qt6-svg-dev fonts-dejavu-core
     fluid-soundfont-gm timgm6mb-soundfont
     libgtest-dev libgmock-dev libbenchmark-dev
+    dpkg-dev file
 )
 if [[ "${1:-}" == "--tests" ]]; then
-    packages+=(xvfb xauth x11-utils xdotool imagemagick jackd2
+    packages+=(xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick jackd2
                pulseaudio pulseaudio-utils libasound2-plugins sox libpulse-dev
-               clang libclang-rt-dev)
+               desktop-file-utils appstream lintian clang libclang-rt-dev)
 fi
 
 missing=()

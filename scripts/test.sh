@@ -54,9 +54,12 @@ count_ctest build-ci/ctest.log
 run_check "window tests under Xvfb" xvfb-run -a -s "-screen 0 1024x768x24" \
     env QT_QPA_PLATFORM=xcb build-ci/tests/tonvel_app_tests --gtest_brief=1
 
-for check in scripts/jack_midi_test.sh scripts/mixer_test.sh scripts/e2e_test.sh; do
+for check in scripts/jack_midi_test.sh scripts/mixer_test.sh scripts/e2e_test.sh scripts/face_test.sh; do
     [[ -f $check ]] && run_check "$(basename "$check" .sh)" bash "$check" build-ci
 done
+
+# Installing to a prefix, the desktop entry, the metainfo and the Debian package.
+run_check "package_test" bash scripts/package_test.sh build-ci
 
 # Unreadable files and a read-only program directory, as an ordinary user (nobody, when root).
 run_check "files as an ordinary user" bash scripts/ordinary_user_test.sh build-ci

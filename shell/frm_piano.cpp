@@ -54,7 +54,7 @@ void frmPiano::layoutControls() {
     lblIntro.tag = "0";
     lblOver = Label{.rect = toRect(skin::kKeyCover)};
     lblBeat = Label{.toolTip = "Alt I", .rect = toRect(skin::kRhythmLabel)};
-    const char* transport[] = {"\u25B6", "Fill", "II", "End", "\u25A0"};
+    const char* transport[] = {"\u25B6", "\u23ED", "\u23F8", "\u25BC", "\u25A0"};
     for (size_t i = 0; i < lblBeatCtrl.size(); ++i)
         lblBeatCtrl[i] = Label{.caption = transport[i], .rect = toRect(skin::kTransportButtons[i])};
     for (size_t i = 0; i < lbl_Move.size(); ++i)
@@ -133,6 +133,7 @@ void frmPiano::Form_Load() {
     state.maxProgram = 127;
     setMenuCaptions();
     KeyboardChanged();
+    Form_KeyboardLayoutChange();
 
     settings.bankPrograms = {state.bankPrograms[0], state.bankPrograms[1], state.bankPrograms[2],
                              state.bankPrograms[3]};
@@ -207,7 +208,7 @@ void frmPiano::Form_GotFocus() {
 
 void frmPiano::Form_LostFocus() {
     // Key-ups go to whichever window has the focus now; release what is held here.
-    releaseAllKeys();
+    suspendKeys();
 }
 
 void frmPiano::Form_QueryUnload() {

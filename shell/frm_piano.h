@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "foundation/controls.h"
+#include "foundation/key_caps.h"
+#include "foundation/keyboard_input.h"
 #include "foundation/services.h"
 #include "midi/midi_out.h"
 #include "performance/beat_styles.h"
@@ -31,6 +33,8 @@ struct FrmPianoServices {
     WindowSystem& window;
     DesktopShell& shell;
     AuxiliaryWindows& windows;
+    // Without it the key labels name the keys of a US keyboard.
+    const KeyCaps* keyCaps = nullptr;
 };
 
 // The main window: its controls as plain models and its handlers. The front end
@@ -53,6 +57,13 @@ class frmPiano {
     void Form_KeyDown(int keyCode, int shift);
     void Form_KeyUp(int keyCode, int shift);
 
+    // Keys as the platform reports them, repeats included; they reach Form_KeyDown and
+    // Form_KeyUp as the window expects them.
+    void keyPressed(int keyCode, int shift);
+    void keyReleased(int keyCode, int shift);
+    // The window has the keyboard again: keys released meanwhile count as up.
+    void keyboardReturned();
+
     // Key-to-note engine.
     void KeyboardChanged();
     void CheckKeys();
@@ -61,6 +72,8 @@ class frmPiano {
     void mnu_KeyboardType_Click();
     void mnu_keyOther_Click();
     void mnu_Rshowklbl_Click();
+    // The key labels name what the active layout prints on each key.
+    void Form_KeyboardLayoutChange();
 
     // Drum pads.
     void lblDrums_MouseDown(int index, int button, int shift, float x, float y);
@@ -131,6 +144,7 @@ class frmPiano {
     void menuChosen(const MenuChoice& choice);
 
     std::string programDirectory() const { return programDirectory_; }
+    bool isUnloaded() const { return unloaded_; }
     // Where help/manual.htm and help/shortcuts.htm live; the program directory's help folder by
     // default.
     std::string helpDirectory;
@@ -187,6 +201,9 @@ class frmPiano {
     void noteStepDown(int keyCode, int shift);
     void noteStepUp(int keyCode);
     void releaseAllKeys();
+    // Before and after a time away from the keys: a popup menu, another window.
+    void suspendKeys();
+    void resumeKeys();
     void quickJump(int keyCode);
     void resetLights();
     void nudgeVolume(float step);
@@ -211,7 +228,10 @@ class frmPiano {
     static std::array<MenuItem, 5> mainMenus();
     static MenuItem rightClickMenu();
     void popUp(const MenuItem& menu, int x, int y, bool eitherButton);
+    // A pad's sound and its label's record of it change together.
+    void setPadNote(size_t pad, int16_t note);
 
+    KeyboardInput keyboard_;
     std::vector<BeatSection> beatSections_;  // of the chosen style
     FrmPianoServices services_;
     std::string programDirectory_;

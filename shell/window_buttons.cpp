@@ -59,8 +59,11 @@ void frmPiano::setMenuCaptions() {
                          item("mnu_about", "&About\tShift+F1")};
 }
 
+// A menu takes the keyboard while it is open, key-ups included.
 void frmPiano::popUp(const MenuItem& menu, int x, int y, bool eitherButton) {
+    suspendKeys();
     const auto choice = services_.dialogs.popupMenu(menu, x, y, eitherButton);
+    resumeKeys();
     if (choice) menuChosen(*choice);
 }
 

@@ -18,6 +18,9 @@ inline constexpr char kTempoPointerNormal[] = ":/skin/intronormal.png";
 inline constexpr char kTempoPointerOver[] = ":/skin/introover.png";
 // ":/skin/butt0.png" .. ":/skin/butt5.png": the highlighted window buttons.
 inline constexpr char kWindowButtonPattern[] = ":/skin/butt%1.png";
+// ":/skin/transport0.png" .. ":/skin/transport4.png": the rhythm transport glyphs, white on
+// transparent, each the size of its button.
+inline constexpr char kTransportSymbolPattern[] = ":/skin/transport%1.png";
 // The about and update windows: text button faces, close button and program icon.
 inline constexpr char kButtonFaceNormal[] = ":/skin/nbut0.png";
 inline constexpr char kButtonFaceHighlighted[] = ":/skin/nbut1.png";

@@ -44,6 +44,38 @@ TEST(KeyTranslation, ModifierKeysCarryTheirOwnBitOnPressOnly) {
     }
 }
 
+// AltGr (the X state bit of ISO_Level3_Shift, 0x80 on common layouts) is Ctrl+Alt, so that
+// AltGr with a letter or an arrow neither plays nor steps the instrument.
+TEST(KeyTranslation, AltGrCountsAsCtrlAndAlt) {
+    struct Case {
+        const char* what;
+        QEvent::Type type;
+        int key;
+        Qt::KeyboardModifiers mods;
+        quint32 nativeState;
+        uint32_t altGrMask;
+        int keyCode;
+        int shift;
+    };
+    const std::vector<Case> cases = {
+        {"AltGr pressed", QEvent::KeyPress, Qt::Key_AltGr, Qt::NoModifier, 0, 0x80, 18, 6},
+        {"AltGr released", QEvent::KeyRelease, Qt::Key_AltGr, Qt::NoModifier, 0x80, 0x80, 18, 0},
+        {"AltGr+Q", QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, 0x80, 0x80, 'Q', 6},
+        {"AltGr+Right", QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, 0x80, 0x80, 39, 6},
+        {"Shift+AltGr+Q", QEvent::KeyPress, Qt::Key_Q, Qt::ShiftModifier, 0x81, 0x80, 'Q', 7},
+        {"Q released under AltGr", QEvent::KeyRelease, Qt::Key_Q, Qt::NoModifier, 0x80, 0x80, 'Q',
+         6},
+        {"a layout without AltGr", QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, 0x80, 0, 'Q', 0},
+        {"NumLock is no modifier", QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, 0x10, 0x80, 'Q', 0},
+    };
+    for (const auto& c : cases) {
+        const QKeyEvent event(c.type, c.key, c.mods, 0, 0, c.nativeState);
+        const TranslatedKey key = translateKeyEvent(event, c.altGrMask);
+        EXPECT_EQ(key.keyCode, c.keyCode) << c.what;
+        EXPECT_EQ(key.shift, c.shift) << c.what;
+    }
+}
+
 TEST(KeyTranslation, KeypadKeysArePadsWhateverNumLock) {
     const QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::KeypadModifier);
     EXPECT_EQ(translateKeyEvent(home).keyCode, 103);

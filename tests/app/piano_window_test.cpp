@@ -6,11 +6,14 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "fakes/recording_services.h"
 #include "resources/default_files.h"
+#include "resources/skin_layout.h"
 
 namespace tonvel {
 namespace {
@@ -29,7 +32,7 @@ class PianoWindowTest : public ::testing::Test {
         piano->Form_Initialize();
         piano->Form_Load();
         window.attach(piano.get());
-        midi.sent.clear();
+        midi.clearSent();
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
@@ -74,6 +77,84 @@ TEST_F(PianoWindowTest, TheClearTimerRunsWhileItsModelIsEnabled) {
     for (int i = 0; i < 50 && !piano->PCap.caption.empty(); ++i) QTest::qWait(10);
     EXPECT_EQ(piano->PCap.caption, "");
     EXPECT_FALSE(piano->tmrCap.enabled);
+}
+
+// Red lettering on the light panels and caps, antialiased edges included.
+bool isLettering(QRgb c) {
+    return qRed(c) - qGreen(c) > 60 && qRed(c) - qBlue(c) > 60;
+}
+
+TEST_F(PianoWindowTest, NamesFitInsideTheirPanelsAwayFromTheEdges) {
+    const std::string typed = "My Very Own Grand Piano Sampled In A Cathedral";
+    struct Case {
+        const char* what;
+        std::function<void()> show;
+        const Label& label;
+    };
+    const Case cases[] = {
+        {"channel 49", [&] { piano->mnuPiano_Click(48); }, piano->lblInstrument},
+        {"channel 50", [&] { piano->mnuPiano_Click(49); }, piano->lblInstrument},
+        {"a name from the names file",
+         [&] {
+             piano->mnuPiano[5].caption = typed;
+             piano->mnuPiano_Click(5);
+         },
+         piano->lblInstrument},
+        {"a channel's name on the status line",
+         [&] { piano->PCap.caption = "Channel : 6 " + typed; }, piano->PCap},
+        {"the rhythm's name", [&] { piano->mnuBeat_Click(0); }, piano->lblBeat},
+    };
+    for (const Case& c : cases) {
+        c.show();
+        window.refresh();
+        const QImage shot = window.grab().toImage();
+        const Rect& r = c.label.rect;
+        int inside = 0, atTheEdges = 0;
+        for (int y = r.top; y < r.top + r.height; ++y)
+            for (int x = r.left; x < r.left + r.width; ++x) {
+                if (!isLettering(shot.pixel(x, y))) continue;
+                const bool edge = x < r.left + 2 || x >= r.left + r.width - 2;
+                (edge ? atTheEdges : inside) += 1;
+            }
+        EXPECT_GT(inside, 30) << c.what << ": " << c.label.caption;
+        EXPECT_EQ(atTheEdges, 0) << c.what << ": " << c.label.caption;
+    }
+    EXPECT_EQ(piano->mnuPiano[48].caption, "Acoustic String Ensemble 1");
+}
+
+TEST_F(PianoWindowTest, TransportButtonsShowTheirGlyphsLitAndUnlit) {
+    piano->lblBeatCtrl_MouseDown(0, 1, 0, 0, 0);  // Play lights up
+    window.refresh();
+    const QImage shot = window.grab().toImage();
+    struct Glyph {
+        std::vector<int> rows;  // widths of the lettering's rows, top to bottom
+        int strongest = 0;      // red over green of its most saturated pixel
+    };
+    const auto glyphOf = [&](const Label& button) {
+        Glyph g;
+        const Rect& r = button.rect;
+        for (int y = r.top; y < r.top + r.height; ++y) {
+            int row = 0;
+            for (int x = r.left; x < r.left + r.width; ++x) {
+                const QRgb c = shot.pixel(x, y);
+                if (!isLettering(c)) continue;
+                ++row;
+                g.strongest = std::max(g.strongest, qRed(c) - qGreen(c));
+            }
+            if (row > 0) g.rows.push_back(row);
+        }
+        return g;
+    };
+    const Glyph play = glyphOf(piano->lblBeatCtrl[0]);
+    const Glyph ending = glyphOf(piano->lblBeatCtrl[3]);
+    const Glyph stop = glyphOf(piano->lblBeatCtrl[4]);
+    EXPECT_GT(play.strongest, 220) << "lit: bright red";
+    EXPECT_LT(stop.strongest, 150) << "unlit: dark red";
+    ASSERT_GT(ending.rows.size(), 4u);
+    EXPECT_TRUE(std::is_sorted(ending.rows.rbegin(), ending.rows.rend())) << "ending points down";
+    EXPECT_GT(ending.rows.front(), 3 * ending.rows.back());
+    EXPECT_EQ(piano->lblBeatCtrl[1].caption, "\u23ED");
+    EXPECT_EQ(piano->lblBeatCtrl[3].caption, "\u25BC");
 }
 
 }  // namespace

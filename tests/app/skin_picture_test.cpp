@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QBitmap>
 #include <QImage>
 #include <QPixmap>
+#include <QRegion>
 #include <QString>
+#include <algorithm>
 #include <deque>
 #include <vector>
 
@@ -70,6 +73,8 @@ TEST(SkinPicture, EveryPictureHasItsSizeAndATwiceAsLargeSibling) {
         {"volover", {14, 11}},        {"intronormal", {11, 14}}, {"introover", {11, 14}},
         {"butt0", {14, 12}},          {"butt1", {14, 12}},       {"butt2", {14, 12}},
         {"butt3", {14, 12}},          {"butt4", {14, 12}},       {"butt5", {14, 12}},
+        {"transport0", {22, 18}},     {"transport1", {22, 18}},  {"transport2", {22, 18}},
+        {"transport3", {34, 18}},     {"transport4", {34, 18}},
     };
     for (const Expected& e : pictures) {
         const QString base = QStringLiteral(":/skin/%1").arg(QLatin1String(e.name));
@@ -183,6 +188,97 @@ TEST(SkinPicture, KeysAndLabelsShowWhereTheProgramExpectsThem) {
          {kStatusLine, kChannelLabel, kInstrumentLabel, kRhythmLabel, kBaseNoteLabel,
           kBankButtons[0], kBankButtons[3], kTransportButtons[0], kTransportButtons[4]})
         EXPECT_GT(centre(r), 190) << r.left << "," << r.top;
+}
+
+// The glyph's covered pixels: the height of each column from its first covered one to its
+// last, and the width of each row that has any.
+struct Profile {
+    std::vector<int> columns, rows;
+};
+
+Profile profileOf(const QImage& glyph) {
+    Profile p;
+    std::vector<int> columns(static_cast<size_t>(glyph.width()), 0);
+    for (int y = 0; y < glyph.height(); ++y) {
+        int row = 0;
+        for (int x = 0; x < glyph.width(); ++x) {
+            const bool covered = qAlpha(glyph.pixel(x, y)) > 127;
+            row += covered;
+            columns[static_cast<size_t>(x)] += covered;
+        }
+        if (row > 0) p.rows.push_back(row);
+    }
+    const auto first = std::find_if(columns.begin(), columns.end(), [](int c) { return c > 0; });
+    const auto last = std::find_if(columns.rbegin(), columns.rend(), [](int c) { return c > 0; });
+    if (first != columns.end()) p.columns.assign(first, last.base());
+    return p;
+}
+
+// Places where a column is much taller than the one before it: where a shape starts again.
+int restarts(const std::vector<int>& columns) {
+    int count = 0;
+    for (size_t i = 1; i < columns.size(); ++i) count += columns[i] - columns[i - 1] > 4;
+    return count;
+}
+
+bool narrowsDownwards(const std::vector<int>& rows) {
+    for (size_t i = 1; i < rows.size(); ++i)
+        if (rows[i] > rows[i - 1]) return false;
+    return rows.size() > 4 && rows.front() > 3 * rows.back();
+}
+
+TEST(SkinPicture, TransportGlyphsShowTheirFiveSymbols) {
+    initResources();
+    struct Expected {
+        int index;
+        const char* what;
+        int restarts;          // within the glyph, at the large size
+        bool pointsDown;       // rows narrow from top to bottom
+        bool fullFirstColumn;  // a straight edge on the left
+    };
+    const Expected glyphs[] = {
+        {kPlay, "play: one triangle pointing right", 0, false, true},
+        {kFill, "fill: two triangles and a bar", 2, false, true},
+        {kPause, "pause: two bars", 1, false, true},
+        {kEnding, "ending: one triangle pointing down", 0, true, false},
+        {kStop, "stop: a square", 0, false, true},
+    };
+    for (const Expected& e : glyphs) {
+        const QImage small(QStringLiteral(":/skin/transport%1.png").arg(e.index));
+        const QImage large(QStringLiteral(":/skin/transport%1@2x.png").arg(e.index));
+        ASSERT_FALSE(large.isNull()) << e.what;
+        const Profile p = profileOf(large);
+        ASSERT_FALSE(p.columns.empty()) << e.what;
+        const int tallest = *std::max_element(p.columns.begin(), p.columns.end());
+        EXPECT_EQ(restarts(p.columns), e.restarts) << e.what;
+        EXPECT_EQ(narrowsDownwards(p.rows), e.pointsDown) << e.what;
+        EXPECT_EQ(p.columns.front() >= tallest - 1, e.fullFirstColumn) << e.what;
+        // Both sizes draw the same symbol, centred on the button and clear of its frame.
+        for (const QImage& image : {small, large}) {
+            const int scale = image.width() / small.width();
+            const QRect covered =
+                QRegion(QBitmap::fromImage(image.createAlphaMask())).boundingRect();
+            EXPECT_NEAR(covered.center().x(), image.width() / 2, 2 * scale) << e.what;
+            EXPECT_NEAR(covered.center().y(), image.height() / 2, 2 * scale) << e.what;
+            EXPECT_GE(covered.top(), 3 * scale) << e.what;
+            EXPECT_LE(covered.bottom(), image.height() - 3 * scale) << e.what;
+        }
+    }
+}
+
+// Engraved captions on the body must leave bare body between them and the panels beside them.
+TEST(SkinPicture, CaptionsKeepClearOfThePanelsBesideThem) {
+    const QImage skin = piano();
+    const auto lit = [&](int x, int y) { return lightness(skin.pixel(x, y)) > 60; };
+    // The tempo caption sits on the rhythm panel's row, left of it.
+    const Rect panel = kRhythmLabel;
+    int caption = 0, crowding = 0;
+    for (int y = 72; y < 86; ++y) {
+        for (int x = kTempoTrack.left - 16; x < panel.left - 4; ++x) caption += lit(x, y);
+        for (int x = panel.left - 4; x < panel.left - 1; ++x) crowding += lit(x, y);
+    }
+    EXPECT_GT(caption, 20) << "the tempo caption is there";
+    EXPECT_EQ(crowding, 0) << "and three pixels of body separate it from the panel";
 }
 
 }  // namespace

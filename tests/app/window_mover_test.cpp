@@ -31,8 +31,8 @@ TEST(WindowMover, WindowFollowsThePointerUntilTheLeftButtonIsReleased) {
     QCursor::setPos(start);
     ASSERT_EQ(QCursor::pos(), start);
 
-    startWindowMove(&window);
-    startWindowMove(&window);  // a second start while dragging changes nothing
+    startWindowMove(&window, Qt::LeftButton);
+    startWindowMove(&window, Qt::LeftButton);  // a second start while dragging changes nothing
     sendMouse(&window, QEvent::MouseMove, start + QPoint(30, -20), Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(window.pos(), QPoint(130, 60));
     sendMouse(&window, QEvent::MouseMove, start + QPoint(-5, 7), Qt::NoButton, Qt::LeftButton);
@@ -55,11 +55,28 @@ TEST(WindowMover, MoveWithoutTheLeftButtonHeldEndsAtOnce) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QCursor::setPos(20, 20);
-    startWindowMove(&window);
+    startWindowMove(&window, Qt::LeftButton);
     EXPECT_EQ(QWidget::mouseGrabber(), &window);
     sendMouse(&window, QEvent::MouseMove, QPoint(40, 40), Qt::NoButton, Qt::RightButton);
     EXPECT_EQ(window.pos(), QPoint(10, 10));
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+}
+
+// With the right or middle button a window manager would carry the window on a bare pointer
+// until the next left click.
+TEST(WindowMover, OtherButtonsDoNotStartAMove) {
+    QWidget window(nullptr, Qt::FramelessWindowHint);
+    window.setGeometry(10, 10, 50, 50);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (const Qt::MouseButtons held :
+         {Qt::MouseButtons(Qt::RightButton), Qt::MouseButtons(Qt::MiddleButton),
+          Qt::MouseButtons(Qt::NoButton)}) {
+        startWindowMove(&window, held);
+        EXPECT_EQ(QWidget::mouseGrabber(), nullptr) << held.toInt();
+        sendMouse(&window, QEvent::MouseMove, QPoint(40, 40), Qt::NoButton, held);
+        EXPECT_EQ(window.pos(), QPoint(10, 10)) << held.toInt();
+    }
 }
 
 }  // namespace

@@ -1,3 +1,6 @@
+#include <array>
+#include <set>
+
 #include "fakes/piano_fixture.h"
 
 namespace tonvel {
@@ -16,7 +19,7 @@ class DrumPads : public testing::PianoFixture {
 
 TEST_F(DrumPads, AnyButtonOpensThePadsMenuAndPlaysNothing) {
     for (int button : {1, 2, 4}) {
-        midi.sent.clear();
+        midi.clearSent();
         piano->lblDrums_MouseDown(3, button, 0, 0, 60);
         const auto& popped = dialogs.menus.back();
         EXPECT_TRUE(popped.eitherButton);
@@ -73,13 +76,91 @@ TEST_F(DrumPads, ANewSoundPlaysAtTheNextStrokeAndIsSaved) {
 
     dialogs.menuAnswers.push_back(drum(60));
     piano->lblDrums_MouseDown(10, 1, 0, 0, 0);
-    midi.sent.clear();
+    midi.clearSent();
     piano->Form_KeyDown(kKeypad2, 0);
     piano->Form_KeyUp(kKeypad2, 0);
     EXPECT_EQ(midi.sentHex(), (std::vector<std::string>{"99 3C 7F", "89 3C 00"}));
     piano->Form_Unload();
     EXPECT_NE(readFile("con_set.dat").find(" 66  "), std::string::npos);
     EXPECT_NE(readFile("con_set.dat").find(" 60  "), std::string::npos);
+}
+
+// Each pad's label records the sound the pad plays, its menu ticks that sound, and no two
+// pads share one.
+void expectPadsAgree(frmPiano& piano, testing::RecordingDialogs& dialogs, const std::string& step) {
+    std::set<int> notes;
+    for (size_t pad = 0; pad < piano.lblDrums.size(); ++pad) {
+        const int note = piano.state.drumPadNotes[pad].value_or(-1);
+        EXPECT_EQ(piano.lblDrums[pad].tag, std::to_string(note)) << step << ", pad " << pad;
+        EXPECT_TRUE(notes.insert(note).second) << step << ": two pads play " << note;
+        piano.lblDrums_MouseDown(static_cast<int>(pad), 1, 0, 0, 0);
+        const auto& items = dialogs.menus.back().menu.children;
+        for (size_t item = 0; item < items.size(); ++item)
+            EXPECT_EQ(items[item].checked, static_cast<int>(item) + 35 == note)
+                << step << ", pad " << pad << ", item " << item;
+    }
+}
+
+TEST_F(DrumPads, ThePadsKeepTheUsersSoundsThroughTheLayoutItemAndTheMenus) {
+    struct Step {
+        std::string what;
+        int pad;   // -1: the layout item
+        int note;  // the sound chosen for the pad
+        bool refused;
+        std::array<int, 12> notes;  // afterwards
+    };
+    const std::vector<Step> steps = {
+        {"pad 5 takes 60", 5, 60, false, {49, 56, 51, 45, 47, 60, 46, 42, 44, 37, 36, 40}},
+        {"layout item", -1, 0, false, {49, 56, 51, 45, 47, 60, 46, 42, 44, 37, 36, 40}},
+        {"pad 3 takes 48, which pad 5 gave up",
+         3,
+         48,
+         false,
+         {49, 56, 51, 48, 47, 60, 46, 42, 44, 37, 36, 40}},
+        {"layout item again", -1, 0, false, {49, 56, 51, 48, 47, 60, 46, 42, 44, 37, 36, 40}},
+        {"pad 0 cannot take pad 5's 60",
+         0,
+         60,
+         true,
+         {49, 56, 51, 48, 47, 60, 46, 42, 44, 37, 36, 40}},
+        {"pad 9 cannot take pad 1's 56, not the layout's 57",
+         9,
+         56,
+         true,
+         {49, 56, 51, 48, 47, 60, 46, 42, 44, 37, 36, 40}},
+        {"pad 9 takes 57", 9, 57, false, {49, 56, 51, 48, 47, 60, 46, 42, 44, 57, 36, 40}},
+    };
+    for (const Step& step : steps) {
+        dialogs.messages.clear();
+        if (step.pad < 0) {
+            piano->mnu_KeyboardType_Click();
+        } else {
+            dialogs.menuAnswers.push_back(drum(step.note));
+            piano->lblDrums_MouseDown(step.pad, 1, 0, 0, 0);
+        }
+        EXPECT_EQ(dialogs.messages.size(), step.refused ? 1u : 0u) << step.what;
+        for (size_t pad = 0; pad < 12; ++pad)
+            EXPECT_EQ(piano->state.drumPadNotes[pad], step.notes[pad])
+                << step.what << ", pad " << pad;
+        expectPadsAgree(*piano, dialogs, step.what);
+    }
+
+    midi.sent.clear();
+    piano->Form_KeyDown(kKeypad8 + 1, 0);  // keypad 9: pad 5
+    EXPECT_EQ(midi.sentHex(), (std::vector<std::string>{"99 3C 7F"}));
+    piano->Form_Unload();
+    start();
+    for (size_t pad = 0; pad < 12; ++pad)
+        EXPECT_EQ(piano->state.drumPadNotes[pad], steps.back().notes[pad]) << "saved, pad " << pad;
+    expectPadsAgree(*piano, dialogs, "after a restart");
+}
+
+TEST_F(DrumPads, AChoiceMadeAfterTheMenuClosedStillKeepsThePadAndItsLabelTogether) {
+    piano->lblDrums_MouseDown(6, 1, 0, 0, 0);
+    ASSERT_TRUE(piano->lblOver.tag.empty());
+    piano->mnuDrum_Click(62 - 35);
+    EXPECT_EQ(piano->state.drumPadNotes[6], 62);
+    expectPadsAgree(*piano, dialogs, "late choice");
 }
 
 TEST_F(DrumPads, TooltipsNameTheirKeys) {

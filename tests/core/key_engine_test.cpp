@@ -12,7 +12,7 @@ class KeyEngine : public testing::PianoFixture {
         PianoFixture::SetUp();
         start();
         piano->state.baseKey = 0;
-        midi.sent.clear();
+        midi.clearSent();
     }
 };
 
@@ -69,7 +69,7 @@ TEST_F(KeyEngine, NoteNumbersFollowTheBaseNote) {
         {0, Q, "90 43 7F"},
     };
     for (const auto& c : cases) {
-        midi.sent.clear();
+        midi.clearSent();
         piano->state.baseKey = static_cast<int16_t>(c.baseKey);
         tap(c.key);
         ASSERT_FALSE(midi.sent.empty());
@@ -83,7 +83,7 @@ TEST_F(KeyEngine, ReleaseStopsTheNoteThatWasStarted) {
     release(Z);
     EXPECT_EQ(midi.sentHex(), (std::vector<std::string>{"90 32 7F", "80 32 00"}));
 
-    midi.sent.clear();
+    midi.clearSent();
     press(kKeypad2);
     piano->state.drumPadNotes[10] = 50;
     release(kKeypad2);

@@ -1,3 +1,5 @@
+#include <map>
+
 #include "fakes/piano_fixture.h"
 
 namespace tonvel {
@@ -56,10 +58,95 @@ TEST_F(KeyLabels, LabelsSitOnTheirKeysInTheirColours) {
 TEST_F(KeyLabels, PadNotesFromTheSettingsOverrideTheLayoutsDefaults) {
     start();
     EXPECT_EQ(piano->state.drumPadNotes[1], 56);
+    const auto keys = piano->state.pianoKeyCodes;
     piano->mnu_KeyboardType_Click();
     piano->mnu_KeyboardType_Click();
+    EXPECT_EQ(piano->state.pianoKeyCodes, keys);
     EXPECT_EQ(piano->state.pianoKeyCodes.size(), 36u);
     EXPECT_TRUE(piano->mnu_KeyboardType.checked);
+    EXPECT_EQ(piano->state.drumPadNotes[1], 56) << "the layout item keeps the pads' sounds";
+}
+
+struct Shown {
+    size_t label;
+    const char* caption;
+    bool bold;
+    float size;
+    int top;  // pixels
+};
+
+void expectShown(const frmPiano& piano, const std::vector<Shown>& shown, const char* layout) {
+    for (const Shown& s : shown) {
+        const Label& label = piano.KK[s.label];
+        EXPECT_EQ(label.caption, s.caption) << layout << ", label " << s.label;
+        EXPECT_EQ(label.bold, s.bold) << layout << ", label " << s.label;
+        EXPECT_FLOAT_EQ(label.fontSize, s.size) << layout << ", label " << s.label;
+        EXPECT_EQ(label.rect.top, s.top) << layout << ", label " << s.label;
+    }
+}
+
+// The US captions and their fonts, as drawn when the layout cannot tell.
+const std::vector<Shown> kUsLabels = {
+    {0, "S", false, 8.25f, 150},  {6, ";", true, 8.25f, 148},   {14, "-", true, 9.75f, 148},
+    {15, "Z", false, 8.25f, 188}, {22, ",", true, 9.75f, 183},  {23, ".", true, 9.75f, 183},
+    {24, "/", false, 8.25f, 188}, {35, "[", false, 8.25f, 188},
+};
+
+TEST_F(KeyLabels, LabelsNameWhatTheLayoutPrintsOnTheKeyThatPlaysThem) {
+    struct Layout {
+        const char* name;
+        std::map<int, std::string> legends;
+        std::vector<Shown> shown;
+    };
+    const std::vector<Layout> layouts = {
+        {"fr",
+         {{'Z', "W"}, {186, "M"}, {188, ";"}, {191, "!"}, {219, "^"}, {'2', "\u00C9"}},
+         {{15, "W", false, 8.25f, 188},
+          {6, "M", false, 8.25f, 150},
+          {22, ";", true, 9.75f, 186},
+          {24, "!", true, 9.75f, 186},
+          {35, "^", true, 9.75f, 186},
+          {7, "\u00C9", false, 8.25f, 150},
+          {0, "S", false, 8.25f, 150}}},
+        {"de",
+         {{'Z', "Y"}, {'Y', "Z"}, {186, "\u00D6"}, {191, "-"}, {189, "\u00DF"}, {219, "\u00DC"}},
+         {{15, "Y", false, 8.25f, 188},
+          {30, "Z", false, 8.25f, 188},
+          {6, "\u00D6", false, 8.25f, 150},
+          {24, "-", true, 9.75f, 186},
+          {14, "\u00DF", false, 8.25f, 150},
+          {35, "\u00DC", false, 8.25f, 188},
+          {22, ",", true, 9.75f, 183}}},
+        {"a layout that cannot tell", {}, kUsLabels},
+    };
+    start();
+    for (const Layout& layout : layouts) {
+        keyCaps.legends = layout.legends;
+        piano->Form_KeyboardLayoutChange();
+        expectShown(*piano, layout.shown, layout.name);
+    }
+}
+
+TEST_F(KeyLabels, WithoutALayoutToAskTheUsLabelsStay) {
+    keyCapsService = nullptr;
+    start();
+    expectShown(*piano, kUsLabels, "none");
+    piano->Form_KeyboardLayoutChange();
+    expectShown(*piano, kUsLabels, "none");
+}
+
+TEST_F(KeyLabels, TheLayoutAtStartIsShownAndAChangeKeepsTheLabelsHidden) {
+    keyCaps.legends = {{'Z', "W"}};
+    start();
+    EXPECT_EQ(piano->KK[15].caption, "W");
+    piano->Form_GotFocus();
+    piano->mnu_Rshowklbl_Click();
+    keyCaps.legends = {{'Z', "Y"}};
+    piano->Form_KeyboardLayoutChange();
+    EXPECT_EQ(piano->KK[15].caption, "Y");
+    for (const auto& label : piano->KK) EXPECT_FALSE(label.visible);
+    piano->mnu_KeyboardType_Click();
+    EXPECT_EQ(piano->KK[15].caption, "Y") << "the layout item keeps the layout's legends";
 }
 
 TEST_F(KeyLabels, OtherKeyboardsMessage) {

@@ -10,7 +10,7 @@ class RhythmPlayer : public testing::PianoFixture {
     void SetUp() override {
         PianoFixture::SetUp();
         start();
-        midi.sent.clear();
+        midi.clearSent();
     }
     void press(int button) {
         piano->lblBeatCtrl_MouseDown(button, 1, 0, 0, 0);
@@ -21,7 +21,7 @@ class RhythmPlayer : public testing::PianoFixture {
     std::vector<std::string> ticks(int count) {
         std::vector<std::string> out;
         for (int i = 0; i < count; ++i) {
-            midi.sent.clear();
+            midi.clearSent();
             piano->tmrBeat_Timer();
             std::string notes;
             for (const auto& bytes : midi.sent) {

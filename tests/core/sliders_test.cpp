@@ -50,7 +50,7 @@ TEST_F(Sliders, DoubleClickMutesAndKeysThenPlaySilently) {
     EXPECT_EQ(piano->state.noteVelocity, 0);
     EXPECT_EQ(piano->PCap.caption, "Volume : Mute");
     EXPECT_EQ(piano->VolPtr.rect.left, piano->lblVolume.rect.left);
-    midi.sent.clear();
+    midi.clearSent();
     piano->Form_KeyDown('Z', 0);
     EXPECT_EQ(midi.sentHex(), (std::vector<std::string>{"90 36 00"}));
 }

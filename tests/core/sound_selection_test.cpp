@@ -17,7 +17,7 @@ class SoundSelection : public testing::PianoFixture {
     void SetUp() override {
         PianoFixture::SetUp();
         start();
-        midi.sent.clear();
+        midi.clearSent();
     }
     MenuChoice instrument(int i) { return {"mnuPiano", i}; }
 };
@@ -126,7 +126,7 @@ TEST_F(SoundSelection, QuickChannelJumpAnswers) {
     };
     for (const auto& c : cases) {
         piano->mnuPiano_Click(5);
-        midi.sent.clear();
+        midi.clearSent();
         dialogs.inputAnswers.push_back(c.answer);
         piano->ChNum_Click();
         const int expected = c.program < 0 ? 5 : c.program;
@@ -157,14 +157,14 @@ TEST_F(SoundSelection, ProgramStepsStopAtTheEnds) {
     };
     for (const auto& c : cases) {
         piano->state.currentProgram = static_cast<int16_t>(c.from);
-        midi.sent.clear();
+        midi.clearSent();
         press(c.key, c.shift);
         EXPECT_EQ(piano->state.currentProgram, c.to) << c.from << "/" << c.key << "/" << c.shift;
         EXPECT_EQ(midi.sent.size(), c.messages) << c.from << "/" << c.key << "/" << c.shift;
         release(c.key, c.shift);
     }
     piano->state.currentProgram = 0;
-    midi.sent.clear();
+    midi.clearSent();
     tap(kHome);
     EXPECT_EQ(midi.sentHex(), kProgramMessages(0));
 }
@@ -234,14 +234,14 @@ TEST_F(SoundSelection, DevicesAndRefresh) {
     midi.names = {"Port A", "Port B"};
     piano->midiOut.buildDeviceMenu(piano->mnuDevice);
     piano->mnuPiano_Click(40);
-    midi.sent.clear();
+    midi.clearSent();
     piano->mnuDevice_Click(2);
     EXPECT_EQ(midi.openedDevices.back(), 1);
     EXPECT_TRUE(piano->mnuDevice[2].checked);
     EXPECT_FALSE(piano->mnuDevice[0].checked);
     EXPECT_EQ(midi.sentHex(), kProgramMessages(40));
 
-    midi.sent.clear();
+    midi.clearSent();
     const int numLock = window.numLockCalls;
     piano->mnu_refresh_Click();
     EXPECT_EQ(piano->PCap.caption, "Refreshing Piano...");
@@ -264,7 +264,7 @@ TEST_F(SoundSelection, BaseNoteMenu) {
     EXPECT_EQ(piano->lblBaseKey.caption, "C#");
     EXPECT_EQ(piano->PCap.caption, "Current Base Note : C#");
     EXPECT_EQ(piano->lblBaseKey.foreColor, kLabelNormal);
-    midi.sent.clear();
+    midi.clearSent();
     tap('Z');
     EXPECT_EQ(midi.sentHex().front(), "90 33 7F");
 

@@ -93,7 +93,7 @@ TEST_F(WindowButtons, DocumentsAndMail) {
 TEST_F(WindowButtons, ResetDarkensTheLightsWithoutTouchingTheKeys) {
     piano->Form_KeyDown('Z', 0);
     piano->Form_KeyDown(98, 0);
-    midi.sent.clear();
+    midi.clearSent();
     piano->Form_KeyDown(116, kCtrlMask);
     EXPECT_FALSE(piano->shpKeys[0].visible);
     EXPECT_EQ(piano->shpDrums[10].fillColor, kPadAtRest);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "fakes/fake_key_caps.h"
 #include "fakes/recording_services.h"
 #include "resources/default_files.h"
 #include "shell/frm_piano.h"
@@ -29,8 +30,8 @@ class PianoFixture : public ::testing::Test {
     // Creates and loads the window the way startup does.
     frmPiano& start() {
         extractDefaultFile(kResourceNames, (dir / "ins.ins").string());
-        piano = std::make_unique<frmPiano>(FrmPianoServices{midi, dialogs, window, shell, windows},
-                                           dir.string());
+        piano = std::make_unique<frmPiano>(
+            FrmPianoServices{midi, dialogs, window, shell, windows, keyCapsService}, dir.string());
         piano->Form_Initialize();
         piano->Form_Load();
         return *piano;
@@ -57,6 +58,8 @@ class PianoFixture : public ::testing::Test {
     RecordingWindowSystem window;
     RecordingShell shell;
     RecordingAuxiliaryWindows windows{window};
+    FakeKeyCaps keyCaps;
+    const KeyCaps* keyCapsService = &keyCaps;  // none: the window has no layout to ask
     std::unique_ptr<frmPiano> piano;
 };
 

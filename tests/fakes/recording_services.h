@@ -2,8 +2,11 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/services.h"
@@ -11,7 +14,9 @@
 
 namespace tonvel::testing {
 
-// Records every message as its wire bytes; opening succeeds unless told otherwise.
+// Records every message as its wire bytes; opening succeeds unless told otherwise. Keeps,
+// per device, the notes that sound there: the built-in synthesizer (-1) silences itself when
+// it closes, a port keeps sounding what it was last told.
 class RecordingMidiSystem : public MidiSystem {
   public:
     std::vector<std::string> names;
@@ -20,6 +25,19 @@ class RecordingMidiSystem : public MidiSystem {
     std::vector<int> openedDevices;
     int closeCount = 0;
     std::vector<std::vector<uint8_t>> sent;
+    std::vector<std::optional<int>> sentTo;  // the device open at each send, index for index
+    // (channel, note) pairs sounding on each device.
+    std::map<int, std::set<std::pair<int, int>>> sounding;
+    // Messages whose data bytes left the 0..127 range.
+    std::vector<std::vector<uint8_t>> badBytes;
+
+    // The messages that reached `device`, as "90 32 7F" strings.
+    std::vector<std::string> sentHexTo(int device) const;
+    bool silent() const;
+    void clearSent() {
+        sent.clear();
+        sentTo.clear();
+    }
 
     std::vector<std::string> outputNames() override { return names; }
     bool open(int deviceNumber) override;
@@ -59,8 +77,9 @@ class RecordingDialogs : public Dialogs {
     std::deque<MessageAnswer> messageAnswers;
     std::deque<std::optional<MenuChoice>> menuAnswers;
     std::deque<std::optional<std::string>> inputAnswers;
-    // Runs while a menu is open, to look at the window meanwhile.
+    // Run while a menu, or a message or input box, is open, to act meanwhile.
     std::function<void()> whileMenuOpen;
+    std::function<void()> whileBoxOpen;
 
     MessageAnswer messageBox(const std::string& text, MessageIcon icon, MessageButtons buttons,
                              const std::string& title) override;
@@ -83,8 +102,16 @@ class RecordingWindowSystem : public WindowSystem {
     void minimise() override { ++minimiseCount; }
     void turnNumLockOn() override { ++numLockCalls; }
     void formDrag() override { ++dragCount; }
-    void closeMainWindow() override { ++closeCount; }
+    void closeMainWindow() override {
+        ++closeCount;
+        if (onClose) onClose();
+    }
+    // What the window system does when the window closes, such as unloading it.
+    std::function<void()> onClose;
     ScreenPoint mainWindowPosition() override { return position; }
+    // Keys the keyboard holds now; none: the platform cannot tell.
+    std::optional<std::vector<int>> held;
+    std::optional<std::vector<int>> keysHeld() override { return held; }
 };
 
 class RecordingShell : public DesktopShell {

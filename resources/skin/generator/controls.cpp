@@ -69,7 +69,9 @@ void paintCaptions(QPainter& p) {
     caption(p, QRectF(kVolumeTrack.left, 99, kVolumeTrack.width, 9), QStringLiteral("VOLUME"));
     const Rect pads = drumPad(0);
     caption(p, QRectF(pads.left - 6, 74, 44, 9), QStringLiteral("PADS"));
-    caption(p, QRectF(kTempoTrack.left - 14, 74, 36, 9), QStringLiteral("TEMPO"));
+    // Centred over its track, which leaves the rhythm panel beside it a few pixels of body.
+    const qreal tempoCentre = kTempoTrack.left + kTempoTrack.width / 2.0;
+    caption(p, QRectF(tempoCentre - 18, 74, 36, 9), QStringLiteral("TEMPO"));
     caption(p, QRectF(kBaseNoteLabel.left - 14, 100, kBaseNoteLabel.width + 28, 9),
             QStringLiteral("BASE NOTE"));
     caption(p, QRectF(kBankButtons[0].left, 72, kBankButtons[1].right() - kBankButtons[0].left, 9),

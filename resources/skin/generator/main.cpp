@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <functional>
 
+#include "resources/skin/generator/desktop_icon.h"
 #include "resources/skin/generator/dialog_parts.h"
 #include "resources/skin/generator/skin_picture.h"
 #include "resources/skin/generator/small_parts.h"
 #include "resources/skin/generator/splash.h"
+#include "resources/skin/generator/transport_symbols.h"
 
 namespace {
 
@@ -51,5 +53,9 @@ int main(int argc, char** argv) {
     for (int i = 0; ok && i < 6; ++i)
         ok = save(dir, QStringLiteral("butt%1").arg(i),
                   [i](int s) { return windowButtonPicture(i, s); });
+    for (int i = 0; ok && i < 5; ++i)
+        ok = save(dir, QStringLiteral("transport%1").arg(i),
+                  [i](int s) { return transportSymbolPicture(i, s); });
+    ok = ok && writeDesktopIcons(dir);
     return ok ? 0 : 1;
 }

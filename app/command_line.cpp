@@ -1,0 +1,103 @@
+#include "app/command_line.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "foundation/product.h"
+
+namespace tonvel {
+
+namespace {
+
+struct QtOption {
+    const char* name;
+    bool takesValue;
+};
+
+// The options QGuiApplication and QApplication take out of the arguments themselves.
+constexpr std::array kQtOptions{
+    QtOption{"platform", true},      QtOption{"platformpluginpath", true},
+    QtOption{"platformtheme", true}, QtOption{"plugin", true},
+    QtOption{"qmljsdebugger", true}, QtOption{"qwindowgeometry", true},
+    QtOption{"qwindowicon", true},   QtOption{"qwindowtitle", true},
+    QtOption{"session", true},       QtOption{"display", true},
+    QtOption{"geometry", true},      QtOption{"name", true},
+    QtOption{"title", true},         QtOption{"icon", true},
+    QtOption{"visual", true},        QtOption{"ncols", true},
+    QtOption{"style", true},         QtOption{"stylesheet", true},
+    QtOption{"reverse", false},      QtOption{"widgetcount", false},
+    QtOption{"nograb", false},       QtOption{"dograb", false},
+    QtOption{"sync", false},         QtOption{"cmap", false},
+};
+
+QString versionText() {
+    return QStringLiteral("Tonvel %1.%2.%3\n")
+        .arg(kVersionMajor)
+        .arg(kVersionMinor)
+        .arg(kVersionRevision);
+}
+
+CommandLineVerdict refuse(const QString& program, const QString& reason) {
+    return {
+        .start = false,
+        .status = 2,
+        .error =
+            QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n").arg(program, reason)};
+}
+
+}  // namespace
+
+CommandLineVerdict readCommandLine(const QStringList& arguments) {
+    const QString program =
+        arguments.isEmpty() ? QStringLiteral("tonvel") : QFileInfo(arguments.first()).fileName();
+    QCommandLineParser parser;
+    // Qt's own options are written with one dash: "-platform xcb".
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral(
+        "A virtual piano: the computer keyboard plays the built-in synthesizer "
+        "or any MIDI port of the system.\nAn installed copy keeps its settings in "
+        "~/.local/share/tonvel. The users manual opens from the help menu (Alt+H)."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    parser.addOption(help);
+    parser.addOption(version);
+    for (const QtOption& qt : kQtOptions) {
+        QCommandLineOption option(QString::fromLatin1(qt.name));
+        if (qt.takesValue) option.setValueName(QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+
+    if (!parser.parse(arguments)) return refuse(program, parser.errorText());
+    if (parser.isSet(help)) {
+        // Qt names the program after the running application, when there is one.
+        QString text = parser.helpText();
+        text.replace(0, text.indexOf(QLatin1Char('\n')),
+                     QStringLiteral("Usage: %1 [options]").arg(program));
+        return {.start = false, .output = text};
+    }
+    if (parser.isSet(version)) return {.start = false, .output = versionText()};
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(
+            program,
+            QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+    return {};
+}
+
+std::optional<int> answerCommandLine(int argc, char** argv) {
+    if (argc <= 1) return std::nullopt;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLineVerdict verdict = readCommandLine(arguments);
+    if (verdict.start) return std::nullopt;
+    std::fputs(verdict.output.toLocal8Bit().constData(), stdout);
+    std::fputs(verdict.error.toLocal8Bit().constData(), stderr);
+    return verdict.status;
+}
+
+}  // namespace tonvel

@@ -1,0 +1,96 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/product.h"
+
+namespace tonvel {
+namespace {
+
+CommandLineVerdict read(const std::vector<const char*>& words) {
+    QStringList arguments{QStringLiteral("/usr/bin/tonvel")};
+    for (const char* word : words) arguments << QString::fromUtf8(word);
+    return readCommandLine(arguments);
+}
+
+struct StartCase {
+    const char* name;
+    std::vector<const char*> words;
+};
+
+class StartsTheProgram : public testing::TestWithParam<StartCase> {};
+
+TEST_P(StartsTheProgram, AndPrintsNothing) {
+    const CommandLineVerdict verdict = read(GetParam().words);
+    EXPECT_TRUE(verdict.start);
+    EXPECT_EQ(verdict.status, 0);
+    EXPECT_TRUE(verdict.output.isEmpty());
+    EXPECT_TRUE(verdict.error.isEmpty()) << verdict.error.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, StartsTheProgram,
+    testing::Values(StartCase{"NoArguments", {}},
+                    StartCase{"QtPlatform", {"-platform", "offscreen"}},
+                    StartCase{"QtPlatformJoined", {"-platform=xcb"}},
+                    StartCase{"QtDisplayAndStyle", {"-display", ":3", "-style", "fusion"}},
+                    StartCase{"QtFlag", {"-reverse"}},
+                    StartCase{"QtWindowTitle", {"-qwindowtitle", "Piano", "-sync"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct EndCase {
+    const char* name;
+    std::vector<const char*> words;
+    int status;
+    const char* output;  // a piece the standard output must hold, or "" for none at all
+    const char* error;   // likewise for standard error
+};
+
+class EndsAtOnce : public testing::TestWithParam<EndCase> {};
+
+TEST_P(EndsAtOnce, WithItsTextAndStatus) {
+    const EndCase& c = GetParam();
+    const CommandLineVerdict verdict = read(c.words);
+    EXPECT_FALSE(verdict.start);
+    EXPECT_EQ(verdict.status, c.status);
+    const auto holds = [](const QString& text, const char* piece) {
+        return *piece == '\0' ? text.isEmpty() : text.contains(QString::fromUtf8(piece));
+    };
+    EXPECT_TRUE(holds(verdict.output, c.output)) << verdict.output.toStdString();
+    EXPECT_TRUE(holds(verdict.error, c.error)) << verdict.error.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, EndsAtOnce,
+    testing::Values(
+        EndCase{"LongVersion", {"--version"}, 0, "Tonvel ", ""},
+        EndCase{"ShortVersion", {"-v"}, 0, "Tonvel ", ""},
+        EndCase{"LongHelp", {"--help"}, 0, "Usage: tonvel [options]", ""},
+        EndCase{"ShortHelp", {"-h"}, 0, "--version", ""},
+        EndCase{"HelpWinsOverQtOptions", {"-platform", "xcb", "--help"}, 0, "--help", ""},
+        EndCase{"UnknownLongOption", {"--bogus"}, 2, "", "tonvel: Unknown option 'bogus'."},
+        EndCase{"UnknownShortOption", {"-x"}, 2, "", "Try 'tonvel --help'"},
+        EndCase{"QtOptionWithoutItsValue", {"-platform"}, 2, "", "Missing value after"},
+        EndCase{"StrayArgument", {"song.mid"}, 2, "", "Unexpected argument 'song.mid'."},
+        EndCase{"ValueGivenToAFlag", {"--version=2"}, 2, "", "tonvel: "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CommandLine, VersionFollowsTheVersionRecord) {
+    const QString expected = QStringLiteral("Tonvel %1.%2.%3\n")
+                                 .arg(kVersionMajor)
+                                 .arg(kVersionMinor)
+                                 .arg(kVersionRevision);
+    EXPECT_EQ(read({"--version"}).output, expected);
+}
+
+TEST(CommandLine, HelpKeepsQtOptionsOutOfSight) {
+    const QString help = read({"--help"}).output;
+    EXPECT_FALSE(help.contains(QStringLiteral("platform")));
+    EXPECT_FALSE(help.contains(QStringLiteral("<executable_name>")));
+}
+
+}  // namespace
+}  // namespace tonvel

@@ -1,0 +1,272 @@
+#include "fakes/piano_rig.h"
+
+#include <array>
+#include <fstream>
+
+#include "resources/default_files.h"
+
+namespace tonvel::testing {
+
+namespace {
+
+constexpr int kShiftKey = 16, kCtrlKey = 17, kAltKey = 18;
+constexpr int kAltGr = 1000;  // reported as the Alt key with Ctrl and Alt down
+constexpr int kZ = 'Z';
+
+// Piano keys come up most, then pads, modifiers and the command keys.
+constexpr std::array kKeys = {
+    90,  83,  88,  68,  67,  86,  71,     66,  72,  78,  74,  77,  188, 76,  190,
+    186, 191, 81,  50,  87,  51,  69,     52,  82,  84,  54,  89,  55,  85,  73,
+    57,  79,  48,  80,  189, 219, 111,    106, 109, 103, 104, 105, 100, 101, 102,
+    97,  98,  99,  16,  17,  18,  kAltGr, 16,  17,  18,  37,  38,  39,  40,  36,
+    35,  112, 113, 114, 115, 116, 117,    118, 119, 120, 75,  96,  49,  27,
+};
+
+bool isModifier(int key) {
+    return key == kShiftKey || key == kCtrlKey || key == kAltKey || key == kAltGr;
+}
+
+int virtualKey(int key) {
+    return key == kAltGr ? kAltKey : key;
+}
+
+void leaves(const MenuItem& menu, std::vector<const MenuItem*>& out) {
+    for (const auto& item : menu.children) {
+        if (!item.children.empty()) {
+            leaves(item, out);
+        } else if (!item.separator && item.enabled && item.visible && !item.name.empty()) {
+            out.push_back(&item);
+        }
+    }
+}
+
+}  // namespace
+
+PianoRig::PianoRig(const std::filesystem::path& dir) {
+    extractDefaultFile(kResourceNames, (dir / "ins.ins").string());
+    midi.names = {"Port A", "Port B"};
+    piano = std::make_unique<frmPiano>(FrmPianoServices{midi, dialogs, window, shell, windows},
+                                       dir.string());
+    piano->helpDirectory = (dir / "no-help").string();
+    window.onClose = [this] {
+        piano->Form_QueryUnload();
+        piano->Form_Unload();
+        closed_ = true;
+    };
+    dialogs.whileMenuOpen = [this] {
+        awayFromWindow("menu");
+        chooseFromMenu();
+    };
+    dialogs.whileBoxOpen = [this] {
+        if (focused_) {
+            piano->Form_LostFocus();
+            focused_ = false;
+            activationPending_ = true;
+        }
+        if (dialogs.inputs.size() > dialogs.inputAnswers.size() && (next() & 1))
+            dialogs.inputAnswers.push_back(std::to_string(next()));
+        awayFromWindow("box");
+    };
+    piano->Form_Initialize();
+    piano->Form_Load();
+    piano->keyboardReturned();
+    piano->Form_GotFocus();
+}
+
+PianoRig::~PianoRig() {
+    dialogs.whileMenuOpen = nullptr;
+    dialogs.whileBoxOpen = nullptr;
+    window.onClose = nullptr;
+}
+
+uint8_t PianoRig::next() {
+    return exhausted() ? 0 : data_[pos_++];
+}
+
+int PianoRig::modifiers() const {
+    int shift = 0;
+    if (held_.count(kShiftKey)) shift |= kShiftMask;
+    if (held_.count(kCtrlKey)) shift |= kCtrlMask;
+    if (held_.count(kAltKey)) shift |= kAltMask;
+    if (held_.count(kAltGr)) shift |= kCtrlMask | kAltMask;
+    return shift;
+}
+
+void PianoRig::play(const uint8_t* data, size_t size) {
+    data_ = data;
+    size_ = size;
+    pos_ = 0;
+    // Whether the platform can tell which keys are held.
+    const bool platformKnows = (next() & 3) != 0;
+    window.held =
+        platformKnows ? std::optional<std::vector<int>>(std::vector<int>{}) : std::nullopt;
+    while (!exhausted() && !closed_) {
+        act();
+        activateIfPending();
+    }
+    letGo();
+    // Once every key is up, a fresh press of a piano key plays, whatever happened before.
+    pressAfresh();
+}
+
+void PianoRig::act() {
+    const uint8_t op = next() % 12;
+    const uint8_t arg = next();
+    switch (op) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+            press(kKeys[arg % kKeys.size()]);
+            break;
+        case 4:
+        case 5:
+        case 6:
+            if (!held_.empty()) release(*std::next(held_.begin(), arg % held_.size()));
+            break;
+        case 7:
+            for (int i = 0; i <= arg % 3; ++i) repeat();
+            break;
+        case 8:
+            log_.push_back("focus lost");
+            if (focused_) piano->Form_LostFocus();
+            focused_ = false;
+            break;
+        case 9:
+            if (!focused_) activationPending_ = true;
+            break;
+        case 10:
+            log_.push_back("mouse opens menu " + std::to_string(arg % 7));
+            switch (arg % 7) {
+                case 0:
+                    piano->lblOver_MouseDown(2, 0, 100, 150);
+                    break;
+                case 1:
+                    piano->lblBank_MouseDown(arg % 4, 2, 0, 0, 90);
+                    break;
+                case 2:
+                    piano->lblDrums_MouseDown(arg % 12, 1, 0, 0, 0);
+                    break;
+                case 3:
+                    piano->lblInstrument_Click();
+                    break;
+                case 4:
+                    piano->Butt_Click(1);
+                    break;
+                case 5:
+                    piano->lblBeat_Click();
+                    break;
+                default:
+                    piano->lblBaseKey_Click();
+                    break;
+            }
+            break;
+        default:
+            if (arg & 1) {
+                log_.push_back("refresh");
+                piano->mnu_refresh_Click();
+            } else {
+                log_.push_back("device " + std::to_string(arg % 3));
+                piano->mnuDevice_Click(arg % 3);
+            }
+            break;
+    }
+}
+
+void PianoRig::press(int key) {
+    if (held_.count(key)) return;  // only the keyboard's repeat presses a held key again
+    held_.insert(key);
+    if (!isModifier(key)) repeating_ = key;
+    if (window.held) window.held->push_back(virtualKey(key));
+    log_.push_back("press " + std::to_string(key) + (focused_ ? "" : " (elsewhere)"));
+    if (focused_) piano->keyPressed(virtualKey(key), modifiers());
+}
+
+void PianoRig::release(int key) {
+    if (!held_.erase(key)) return;
+    if (repeating_ == key) repeating_ = -1;
+    if (window.held) {
+        window.held->clear();
+        for (int k : held_) window.held->push_back(virtualKey(k));
+    }
+    log_.push_back("release " + std::to_string(key) + (focused_ ? "" : " (elsewhere)"));
+    if (focused_) piano->keyReleased(virtualKey(key), modifiers());
+}
+
+void PianoRig::repeat() {
+    if (repeating_ < 0 || !focused_) return;
+    log_.push_back("repeat " + std::to_string(repeating_));
+    piano->keyPressed(virtualKey(repeating_), modifiers());
+}
+
+void PianoRig::awayFromWindow(const char* what) {
+    const bool wasFocused = focused_;
+    focused_ = false;  // what the player does now reaches the menu or box, not the window
+    log_.push_back(std::string("open ") + what);
+    for (int n = next() % 3; n > 0; --n) {
+        const uint8_t arg = next();
+        if ((arg & 1) && !held_.empty()) {
+            release(*std::next(held_.begin(), (arg >> 1) % held_.size()));
+        } else {
+            press(kKeys[(arg >> 1) % kKeys.size()]);
+        }
+    }
+    // A new key pressed inside takes the repeat with it.
+    log_.push_back(std::string("close ") + what);
+    focused_ = wasFocused;
+}
+
+void PianoRig::chooseFromMenu() {
+    std::vector<const MenuItem*> items;
+    leaves(dialogs.menus.back().menu, items);
+    const size_t pick = items.empty() ? 0 : next() % (items.size() + 1);
+    if (pick >= items.size()) return;
+    const MenuItem& item = *items[pick];
+    const bool exits = item.name == "mnu_exit" || item.name == "mnu_Rexit";
+    if (exits && next() % 8 != 0) return;
+    log_.push_back("choose " + item.name + " " + std::to_string(item.index));
+    dialogs.menuAnswers.push_back(MenuChoice{item.name, item.index});
+}
+
+void PianoRig::activateIfPending() {
+    if (!activationPending_ || closed_) return;
+    activationPending_ = false;
+    focused_ = true;
+    log_.push_back("focus back");
+    piano->keyboardReturned();
+    piano->Form_GotFocus();
+}
+
+void PianoRig::letGo() {
+    activateIfPending();
+    while (!held_.empty()) release(*held_.begin());
+    if (!focused_) activationPending_ = true;
+    activateIfPending();
+}
+
+std::vector<std::string> PianoRig::problems() const {
+    std::vector<std::string> found;
+    for (const auto& bytes : midi.badBytes)
+        found.push_back("a data byte above 127 was sent, status " + std::to_string(bytes[0]));
+    for (const auto& [device, notes] : midi.sounding)
+        for (const auto& [channel, note] : notes)
+            found.push_back("note " + std::to_string(note) + " on channel " +
+                            std::to_string(channel) + " still sounds on device " +
+                            std::to_string(device));
+    if (freshPressSilent_) found.push_back("a fresh press of Z was silent");
+    return found;
+}
+
+void PianoRig::pressAfresh() {
+    if (closed_ || !piano->midiOut.midiReady || !midi.openDevice || piano->state.noteVelocity <= 0)
+        return;
+    const size_t before = midi.sent.size();
+    piano->keyPressed(kZ, 0);
+    bool played = false;
+    for (size_t i = before; i < midi.sent.size(); ++i)
+        played = played || (midi.sent[i][0] == 0x90 && midi.sent[i][2] > 0);
+    piano->keyReleased(kZ, 0);
+    freshPressSilent_ = !played;
+}
+
+}  // namespace tonvel::testing
