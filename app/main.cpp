@@ -1,11 +1,12 @@
 #include <QApplication>
 #include <QDir>
-#include <QLockFile>
 #include <QMessageBox>
 #include <memory>
 
 #include "app/application_identity.h"
 #include "app/command_line.h"
+#include "app/display_hold.h"
+#include "app/instance_lock.h"
 #include "app/output_clock.h"
 #include "app/piano_window.h"
 #include "app/program_directory.h"
@@ -118,6 +119,7 @@ class Program : public tonvel::SplashHost {
 
 int main(int argc, char** argv) {
     if (const auto status = tonvel::answerCommandLine(argc, argv)) return *status;
+    const tonvel::DisplayHold display;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tonvel"));
     tonvel::skin::initResources();
@@ -125,10 +127,8 @@ int main(int argc, char** argv) {
     const QString executableDirectory = QCoreApplication::applicationDirPath();
     const QString programDirectory = tonvel::chooseProgramDirectory(executableDirectory);
 
-    QLockFile instance(QDir::tempPath() + QStringLiteral("/tonvel-") +
-                       QString::fromLocal8Bit(qgetenv("USER")) + QStringLiteral(".lock"));
-    instance.setStaleLockTime(0);
-    if (!instance.tryLock(0)) {
+    tonvel::InstanceLock instance;
+    if (!instance.acquire()) {
         QMessageBox::warning(nullptr, QString::fromUtf8(tonvel::kProgramTitle),
                              QStringLiteral("Tonvel is already Running!!   "));
         return 0;

@@ -47,7 +47,8 @@ void fillMenu(QMenu& target, const MenuItem& source, bool eitherButton, QObject*
             target.addSeparator();
             continue;
         }
-        const QString caption = QString::fromStdString(item.caption);
+        QString caption = QString::fromStdString(item.caption);
+        if (item.literalCaption) caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
         if (!item.children.empty()) {
             QMenu* sub = target.addMenu(caption);
             sub->setEnabled(item.enabled);

@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 #include <memory>
 
@@ -13,6 +14,12 @@ bool isPlainHttp(const QUrl& url) {
     return url.isValid() && url.scheme() == QLatin1String("http") && !url.host().isEmpty();
 }
 
+// A redirect may move within the server asked, never to another one.
+bool isSameServer(const QUrl& to, const QUrl& from) {
+    return isPlainHttp(to) && to.host().compare(from.host(), Qt::CaseInsensitive) == 0 &&
+           to.port(80) == from.port(80);
+}
+
 }  // namespace
 
 FetchResult QtHttpFetch::get(const std::string& url) {
@@ -20,7 +27,6 @@ FetchResult QtHttpFetch::get(const std::string& url) {
     if (!isPlainHttp(address)) return {std::nullopt, "not a plain http address: " + url};
 
     QNetworkRequest request(address);
-    request.setTransferTimeout(transferTimeoutMs_);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
@@ -29,10 +35,11 @@ FetchResult QtHttpFetch::get(const std::string& url) {
 
     std::string refused;
     QObject::connect(reply.get(), &QNetworkReply::redirected, reply.get(), [&](const QUrl& to) {
-        if (isPlainHttp(to)) {
+        if (isSameServer(to, address)) {
             emit reply->redirectAllowed();
         } else {
-            refused = "redirected away from plain http to " + to.toString().toStdString();
+            refused = "redirected away from " + address.authority().toStdString() +
+                      " over plain http to " + to.toString().toStdString();
             reply->abort();
         }
     });
@@ -42,6 +49,15 @@ FetchResult QtHttpFetch::get(const std::string& url) {
                          refused = "reply larger than " + std::to_string(kMaxBodyBytes) + " bytes";
                          reply->abort();
                      });
+
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, reply.get(), [&] {
+        if (!refused.empty()) return;
+        refused = "no complete reply within " + std::to_string(deadlineMs_) + " ms";
+        reply->abort();
+    });
+    deadline.start(deadlineMs_);
 
     QEventLoop loop;
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);

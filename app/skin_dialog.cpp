@@ -53,7 +53,8 @@ void SkinDialog::paintLabel(QPainter& painter, const Label& label, Qt::Alignment
     if (!label.visible || label.caption.empty()) return;
     const QRect box = rectOf(label.rect);
     const QString text = QString::fromStdString(label.caption);
-    const int flags = static_cast<int>(alignment) | Qt::AlignTop | Qt::TextShowMnemonic |
+    const int flags = static_cast<int>(alignment) | Qt::AlignTop |
+                      (label.showAccessKey ? Qt::TextShowMnemonic : 0) |
                       (wrap ? Qt::TextWordWrap : 0);
     // The stand-in font runs wider than the design's, so a text that would overflow its place
     // is narrowed, then made smaller.

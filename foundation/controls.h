@@ -29,6 +29,9 @@ struct Label {
     Rect rect;               // pixels of the client area
     float fontSize = 8.25f;  // points
     bool bold = false;
+    // An '&' in the caption marks the next letter as an access key; otherwise it is shown as it
+    // is, as every text from outside must be.
+    bool showAccessKey = false;
 };
 
 // A light drawn over the skin: a key or a drum pad.
@@ -63,6 +66,8 @@ struct MenuItem {
     bool separator = false;
     std::string tag;
     std::vector<MenuItem> children;  // non-empty for a submenu
+    // A caption from outside (a file, the system): an '&' in it is shown, never an access key.
+    bool literalCaption = false;
 };
 
 struct MenuChoice {

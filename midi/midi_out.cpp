@@ -12,8 +12,11 @@ void MidiOut::buildDeviceMenu(std::vector<MenuItem>& mnuDevice) {
     const auto names = system_.outputNames();
     mnuDevice.assign(1, MenuItem{.name = "mnuDevice", .index = 0, .caption = "Midi Mapper"});
     for (size_t i = 0; i < names.size(); ++i) {
-        mnuDevice.push_back(
-            MenuItem{.name = "mnuDevice", .index = static_cast<int>(i + 1), .caption = names[i]});
+        // Port names are the system's, shown as they are.
+        mnuDevice.push_back(MenuItem{.name = "mnuDevice",
+                                     .index = static_cast<int>(i + 1),
+                                     .caption = names[i],
+                                     .literalCaption = true});
     }
 }
 

@@ -4,9 +4,7 @@ namespace tonvel {
 
 void frmPiano::lblBaseKey_Click() {
     lblBaseKey.foreColor = kLabelHighlight;
-    MenuItem menu = mnuMain[4];
-    menu.children = mnuBaseKey;
-    popUp(menu, lblBaseKey.rect.left, lblBaseKey.rect.top + lblBaseKey.rect.height, false);
+    popUp(mnuMain[4], lblBaseKey.rect.left, lblBaseKey.rect.top + lblBaseKey.rect.height, false);
     SStatus("bkey");
     lblBaseKey.foreColor = kLabelNormal;
 }

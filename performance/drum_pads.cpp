@@ -19,10 +19,9 @@ void frmPiano::lblDrums_MouseDown(int index, int, int, float, float y) {
             mnuDrum[static_cast<size_t>(item)].checked = true;
     }
     lblOver.tag = std::to_string(index);
-    MenuItem menu = mnuMain[1];
-    menu.children = mnuDrum;
     // The twip offset is used as a pixel offset, as for the bank buttons.
-    popUp(menu, lblDrums[pad].rect.left + lblDrums[pad].rect.width, static_cast<int>(y), true);
+    popUp(mnuMain[1], lblDrums[pad].rect.left + lblDrums[pad].rect.width, static_cast<int>(y),
+          true);
     shpDrums[pad].fillColor = kPadAtRest;
     lblOver.tag.clear();
 }

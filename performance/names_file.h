@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,11 @@ struct NameTables {
     std::array<std::optional<std::string>, 128> programs;
     std::array<std::optional<std::string>, 32> drums;
 };
+
+// A longer name is cut to this many characters (UTF-8 sequences are kept whole).
+inline constexpr size_t kMaxNameCharacters = 256;
+// The file's bytes beyond this are not read: the default file holds 2608.
+inline constexpr size_t kMaxNamesFileBytes = 1024 * 1024;
 
 NameTables parseNames(std::string_view text);
 // Empty when the file cannot be read.

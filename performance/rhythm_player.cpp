@@ -19,9 +19,7 @@ void frmPiano::mnuBeat_Click(int index) {
 
 void frmPiano::lblBeat_Click() {
     lblBeat.foreColor = kLabelHighlight;
-    MenuItem menu = mnuMain[2];
-    menu.children = mnuBeat;
-    popUp(menu, lblBeat.rect.left, lblBeat.rect.top + lblBeat.rect.height, false);
+    popUp(mnuMain[2], lblBeat.rect.left, lblBeat.rect.top + lblBeat.rect.height, false);
     lblBeat.foreColor = kLabelNormal;
 }
 

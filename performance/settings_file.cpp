@@ -1,11 +1,10 @@
 #include "performance/settings_file.h"
 
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <sstream>
 
 #include "performance/number_text.h"
+#include "platform/file_read.h"
+#include "platform/file_write.h"
 
 namespace tonvel {
 
@@ -15,6 +14,19 @@ constexpr size_t kZone = 14;
 constexpr char kEndOfFile[] = "Input past end of file";
 constexpr char kNotANumber[] = "Type mismatch: a setting is not a whole number";
 constexpr char kOutOfRange[] = "Overflow: a setting is out of range";
+// The file holds 240 bytes; what lies beyond this is never looked at.
+constexpr size_t kMaxSettingsBytes = 64 * 1024;
+
+std::string openFailureText(ReadFailure failure, const std::string& path) {
+    switch (failure) {
+        case ReadFailure::NotFound:
+            return "File not found: " + path;
+        case ReadFailure::NoPermission:
+            return "Permission denied: " + path;
+        default:
+            return "Path/File access error: " + path;
+    }
+}
 
 std::string numberText(long value) {
     std::string text = value < 0 ? "-" : " ";
@@ -130,39 +142,16 @@ std::vector<std::string> parseSettings(std::string_view text, Settings& settings
 }
 
 bool saveSettingsFile(const std::string& path, const Settings& settings) {
-    namespace fs = std::filesystem;
-    const std::string temporary = path + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        const std::string text = formatSettings(settings);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) {
-        fs::remove(temporary, error);
-        return false;
-    }
-    return true;
+    return replaceFile(path, formatSettings(settings));
 }
 
 std::vector<std::string> loadSettingsFile(const std::string& path, Settings& settings) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const FileStart file = readFileStart(path, kMaxSettingsBytes);
+    if (file.failure != ReadFailure::None) {
         constexpr char kNotOpen[] = "Bad file name or number";
-        return {"File not found: " + path, kNotOpen, kNotOpen, kNotOpen};
+        return {openFailureText(file.failure, path), kNotOpen, kNotOpen, kNotOpen};
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    return parseSettings(content.str(), settings);
+    return parseSettings(file.bytes, settings);
 }
 
 }  // namespace tonvel

@@ -26,7 +26,8 @@ std::string formatSettings(const Settings& settings);
 // Returns one failure description per read operation that failed (at most three).
 std::vector<std::string> parseSettings(std::string_view text, Settings& settings);
 
-// Replaces the file only once the new content is completely written.
+// Replaces the file only once the new content is completely written; never writes through a
+// symbolic link.
 bool saveSettingsFile(const std::string& path, const Settings& settings);
 
 // As parseSettings; a file that cannot be opened fails the open and all three reads.

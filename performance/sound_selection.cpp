@@ -39,7 +39,7 @@ void frmPiano::lblBank_MouseDown(int index, int button, int, float, float y) {
             checked && *checked >= 0 && static_cast<size_t>(*checked) < mnuPiano.size())
             mnuPiano[static_cast<size_t>(*checked)].checked = true;
         // The twip offset is used as a pixel offset, as it always has been.
-        popUp(instrumentMenu(), bank.rect.left + bank.rect.width, static_cast<int>(y), true);
+        popUp(mnuMain[0], bank.rect.left + bank.rect.width, static_cast<int>(y), true);
         mnuMain[0].tag.clear();
         bank.foreColor = kLabelNormal;
     } else {
@@ -60,7 +60,7 @@ void frmPiano::lblInstrument_Click() {
     ChNum.tag.clear();
     lblInstrument.foreColor = kLabelHighlight;
     ChNum.foreColor = kLabelHighlight;
-    popUp(instrumentMenu(), lblInstrument.rect.left + lblInstrument.rect.width, 0, true);
+    popUp(mnuMain[0], lblInstrument.rect.left + lblInstrument.rect.width, 0, true);
     lblInstrument.foreColor = kLabelNormal;
     ChNum.foreColor = kLabelNormal;
 }

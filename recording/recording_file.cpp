@@ -1,11 +1,11 @@
 #include "recording/recording_file.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
+
+#include "platform/file_read.h"
+#include "platform/file_write.h"
 
 namespace tonvel {
 
@@ -14,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // A MIDI file larger than this is no recording of ours nor a sensible one to play.
-constexpr std::uintmax_t kMaxFileBytes = 32u << 20;
+constexpr size_t kMaxFileBytes = 32u << 20;
 
 std::string reasonOf(int error) {
     return std::strerror(error);
@@ -46,25 +46,8 @@ std::optional<std::string> saveRecording(const std::string& path,
     if (error)
         return "the folder " + target.parent_path().string() +
                " cannot be made: " + error.message();
-    const std::string bytes = writeMidiFile(messages);
-    const std::string partial = path + ".part";
-    // "x": created afresh, never through a link someone placed there.
-    std::FILE* out = std::fopen(partial.c_str(), "wbx");
-    if (!out) return reasonOf(errno);
-    const bool written =
-        std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0;
-    const int writeError = errno;
-    if (std::fclose(out) != 0 || !written) {
-        const int closeError = written ? errno : writeError;
-        fs::remove(partial, error);
-        return reasonOf(closeError);
-    }
-    fs::rename(partial, target, error);
-    if (error) {
-        const std::string reason = error.message();
-        fs::remove(partial, error);
-        return reason;
-    }
+    int failure = 0;
+    if (!replaceFile(path, writeMidiFile(messages), &failure)) return reasonOf(failure);
     return std::nullopt;
 }
 
@@ -87,23 +70,19 @@ std::optional<std::string> newestRecording(const std::string& folder) {
 
 std::optional<std::vector<TimedMessage>> loadRecording(const std::string& path,
                                                        std::string* error) {
-    std::error_code sizeError;
-    const auto size = fs::file_size(path, sizeError);
-    if (sizeError) {
-        if (error) *error = sizeError.message();
+    // One byte more than allowed tells a file that is too large.
+    const FileStart file = readFileStart(path, kMaxFileBytes + 1);
+    const char* why = file.failure == ReadFailure::NotFound       ? "the file is not there"
+                      : file.failure == ReadFailure::NoPermission ? "the file may not be read"
+                      : file.failure == ReadFailure::NotAFile     ? "it is not a file"
+                      : file.failure != ReadFailure::None         ? "the file cannot be read"
+                      : file.bytes.size() > kMaxFileBytes         ? "the file is too large"
+                                                                  : nullptr;
+    if (why) {
+        if (error) *error = why;
         return std::nullopt;
     }
-    if (size > kMaxFileBytes) {
-        if (error) *error = "the file is too large";
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
-        if (error) *error = "the file cannot be read";
-        return std::nullopt;
-    }
-    return readMidiFile(bytes, error);
+    return readMidiFile(file.bytes, error);
 }
 
 }  // namespace tonvel

@@ -1,7 +1,6 @@
 #include "resources/default_files.h"
 
-#include <filesystem>
-#include <fstream>
+#include "platform/file_write.h"
 
 namespace tonvel {
 
@@ -198,12 +197,7 @@ std::string_view defaultResource(int resourceId) {
 }
 
 void extractDefaultFile(int resourceId, const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::exists(path, error) || error) return;
-    const std::string_view bytes = defaultResource(resourceId);
-    std::ofstream out(path, std::ios::binary);
-    if (!out) return;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    createNewFile(path, defaultResource(resourceId));
 }
 
 }  // namespace tonvel

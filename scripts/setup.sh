@@ -13,7 +13,7 @@ packages=(
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick jackd2 midicsv
                pulseaudio pulseaudio-utils libasound2-plugins sox libpulse-dev
-               desktop-file-utils appstream lintian)
+               desktop-file-utils appstream lintian clang libclang-rt-dev)
 fi
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit tests, the
-# tests against a real JACK server, the end-to-end test under Xvfb, and the unit tests
-# again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# tests against a real JACK server, the end-to-end test under Xvfb, the file tests as an
+# ordinary user, the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and a short run of every fuzz target.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --tests || exit 1
@@ -60,12 +61,19 @@ done
 # Installing to a prefix, the desktop entry, the metainfo and the Debian package.
 run_check "package_test" bash scripts/package_test.sh build-ci
 
+# Unreadable files and a read-only program directory, as an ordinary user (nobody, when root).
+run_check "files as an ordinary user" bash scripts/ordinary_user_test.sh build-ci
+
 echo "== sanitizer build"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTONVEL_SANITIZE=ON -DTONVEL_BUILD_APP=OFF \
     -DTONVEL_BUILD_BENCHMARKS=OFF >/dev/null || exit 1
 cmake --build build-asan -j"$jobs" || exit 1
 (cd build-asan && ctest --output-on-failure -j"$jobs") 2>&1 | tee build-asan/ctest.log
 count_ctest build-asan/ctest.log
+
+# Each fuzz target for 25 s under AddressSanitizer and UndefinedBehaviorSanitizer.
+echo "== fuzzing"
+run_check "fuzz targets" env JOBS="$jobs" bash scripts/fuzz.sh 25
 
 echo
 echo "Summary: $passed passed, $failed failed"

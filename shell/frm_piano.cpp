@@ -104,14 +104,26 @@ void frmPiano::layoutControls() {
                    .bold = true};
 }
 
+std::array<MenuItem, 5> frmPiano::mainMenus() {
+    const char* captions[] = {"Piano", "Drum", "Beat", "Device", "Key"};
+    std::array<MenuItem, 5> menus;
+    for (size_t i = 0; i < menus.size(); ++i)
+        menus[i] =
+            MenuItem{.name = "mnuMain", .index = static_cast<int>(i), .caption = captions[i]};
+    // The settings menu: the keyboard types (standard, other) and the devices.
+    menus[3].children = {MenuItem{.name = "mnu_KType", .caption = "&Keyboard Type"},
+                         MenuItem{.name = "mnu_midiDevice", .caption = "Midi &Device"}};
+    menus[3].children[0].children.resize(2);
+    return menus;
+}
+
 void frmPiano::buildMenus() {
-    const char* mainCaptions[] = {"Piano", "Drum", "Beat", "Device", "Key"};
-    for (size_t i = 0; i < mnuMain.size(); ++i)
-        mnuMain[i] =
-            MenuItem{.name = "mnuMain", .index = static_cast<int>(i), .caption = mainCaptions[i]};
-    mnuPiano = {MenuItem{.name = "mnuPiano", .index = 0, .caption = "Piano"}};
-    mnuDrum = {MenuItem{.name = "mnuDrum", .index = 0, .caption = "Drum"}};
-    mnuDevice = {MenuItem{.name = "mnuDevice", .index = 0, .caption = "Device"}};
+    // Names come from ins.ins and devices from the system: their captions are shown as they are.
+    mnuPiano = {
+        MenuItem{.name = "mnuPiano", .index = 0, .caption = "Piano", .literalCaption = true}};
+    mnuDrum = {MenuItem{.name = "mnuDrum", .index = 0, .caption = "Drum", .literalCaption = true}};
+    mnuDevice = {
+        MenuItem{.name = "mnuDevice", .index = 0, .caption = "Device", .literalCaption = true}};
     const char* notes[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
     mnuBaseKey.clear();
     for (int i = 0; i < 12; ++i)
@@ -231,12 +243,6 @@ void frmPiano::Form_Unload() {
     for (size_t i = 0; i < 4; ++i) settings.bankPrograms[i] = state.bankPrograms[i];
     settings.drumPadNotes = state.drumPadNotes;
     saveSettingsFile(pathInProgramDirectory("con_set.dat"), settings);
-}
-
-MenuItem frmPiano::instrumentMenu() const {
-    MenuItem menu = mnuMain[0];
-    menu.children = mnuPiano;
-    return menu;
 }
 
 void frmPiano::menuChosen(const MenuChoice& choice) {

@@ -47,6 +47,8 @@ struct FrmPianoServices {
 class frmPiano {
   public:
     frmPiano(FrmPianoServices services, std::string programDirectory);
+    frmPiano(const frmPiano&) = delete;
+    frmPiano& operator=(const frmPiano&) = delete;
 
     // Life of the window.
     void Form_Initialize();
@@ -191,15 +193,19 @@ class frmPiano {
     std::string recordingsDirectory;
     std::string homeDirectory;
 
-    // Menus, popped up only.
-    std::array<MenuItem, 5> mnuMain;  // Piano, Drum, Beat, Device, Key
-    std::vector<MenuItem> mnuPiano;
-    std::vector<MenuItem> mnuDrum;
-    std::vector<MenuItem> mnuDevice;
-    std::vector<MenuItem> mnuBaseKey;
-    std::vector<MenuItem> mnuBeat;
-    MenuItem mnu_RMNU, mMenu, mnu_help;
-    MenuItem mnu_Rshowklbl, mnu_KeyboardType, mnu_keyOther;
+    // Menus, popped up only. Each is held once, as the tree its popup shows, and popped up by
+    // reference; the names below refer into those trees, which never change shape.
+    std::array<MenuItem, 5> mnuMain = mainMenus();  // Piano, Drum, Beat, Device (settings), Key
+    std::vector<MenuItem>& mnuPiano = mnuMain[0].children;
+    std::vector<MenuItem>& mnuDrum = mnuMain[1].children;
+    std::vector<MenuItem>& mnuBeat = mnuMain[2].children;
+    std::vector<MenuItem>& mnuDevice = mnuMain[3].children[1].children;
+    std::vector<MenuItem>& mnuBaseKey = mnuMain[4].children;
+    MenuItem& mnu_KeyboardType = mnuMain[3].children[0].children[0];
+    MenuItem& mnu_keyOther = mnuMain[3].children[0].children[1];
+    MenuItem mnu_RMNU = rightClickMenu();
+    MenuItem& mnu_Rshowklbl = mnu_RMNU.children[0];
+    MenuItem mMenu, mnu_help;
 
     // Window height in twips.
     int Height = 0;
@@ -237,8 +243,8 @@ class frmPiano {
     void setMenuCaptions();
     void layoutControls();
     void layoutKeyLabels();
-    MenuItem instrumentMenu() const;
-    MenuItem settingsMenu() const;
+    static std::array<MenuItem, 5> mainMenus();
+    static MenuItem rightClickMenu();
     void popUp(const MenuItem& menu, int x, int y, bool eitherButton);
     // A pad's sound and its label's record of it change together.
     void setPadNote(size_t pad, int16_t note);

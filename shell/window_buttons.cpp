@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <iterator>
+
 #include "foundation/product.h"
 #include "shell/frm_piano.h"
 
@@ -15,10 +18,16 @@ MenuItem separator(const std::string& name) {
 
 }  // namespace
 
+MenuItem frmPiano::rightClickMenu() {
+    // Item 0 is the key labels' check mark; the rest are set with the captions at load.
+    MenuItem menu{.name = "mnu_RMNU", .caption = "RightClick"};
+    menu.children.resize(10);
+    return menu;
+}
+
 void frmPiano::buildWindowMenus() {
     mnu_Rshowklbl =
         MenuItem{.name = "mnu_Rshowklbl", .caption = "&Show key Labels\tCtrl+K", .checked = true};
-    mnu_RMNU = MenuItem{.name = "mnu_RMNU", .caption = "RightClick"};
     mnu_KeyboardType = MenuItem{.name = "mnu_KeyboardType",
                                 .caption = "&Standard 101/102- Key or Microsoft Natural Keyboard",
                                 .checked = true};
@@ -28,16 +37,16 @@ void frmPiano::buildWindowMenus() {
 }
 
 void frmPiano::setMenuCaptions() {
-    mnu_RMNU.children = {MenuItem{},
-                         separator("mnu_Rsep1"),
-                         item("mnu_Rmanual", "Users &Manual\tCtrl+?"),
-                         item("mnu_RkbShortcut", "Keyboard &Shortcuts"),
-                         separator("mnu_Rsep2"),
-                         item("mnu_Rexit", "E&xit\tCtrl+X"),
-                         separator("mnu_Rsep3"),
-                         item("mnu_Rrecord", "&Record\tCtrl+R"),
-                         item("mnu_Rplay", "&Play Last Recording\tCtrl+P"),
-                         item("mnu_Rrecfolder", "&Open Recordings Folder")};
+    const MenuItem rightClick[] = {separator("mnu_Rsep1"),
+                                   item("mnu_Rmanual", "Users &Manual\tCtrl+?"),
+                                   item("mnu_RkbShortcut", "Keyboard &Shortcuts"),
+                                   separator("mnu_Rsep2"),
+                                   item("mnu_Rexit", "E&xit\tCtrl+X"),
+                                   separator("mnu_Rsep3"),
+                                   item("mnu_Rrecord", "&Record\tCtrl+R"),
+                                   item("mnu_Rplay", "&Play Last Recording\tCtrl+P"),
+                                   item("mnu_Rrecfolder", "&Open Recordings Folder")};
+    std::copy(std::begin(rightClick), std::end(rightClick), mnu_RMNU.children.begin() + 1);
     mMenu.children = {item("mnu_refresh", "&Refresh Piano\tControl+F5"),
                       item("mnu_update", "Check for &Updates\tCtrl+U"),
                       separator("sep1"),
@@ -55,16 +64,6 @@ void frmPiano::setMenuCaptions() {
                          item("mnu_about", "&About\tShift+F1")};
 }
 
-MenuItem frmPiano::settingsMenu() const {
-    MenuItem menu = mnuMain[3];
-    MenuItem keyboardType{.name = "mnu_KType", .caption = "&Keyboard Type"};
-    keyboardType.children = {mnu_KeyboardType, mnu_keyOther};
-    MenuItem devices{.name = "mnu_midiDevice", .caption = "Midi &Device"};
-    devices.children = mnuDevice;
-    menu.children = {keyboardType, devices};
-    return menu;
-}
-
 // A menu takes the keyboard while it is open, key-ups included.
 void frmPiano::popUp(const MenuItem& menu, int x, int y, bool eitherButton) {
     suspendKeys();
@@ -77,7 +76,7 @@ void frmPiano::Butt_Click(int index) {
     if (index >= 0 && index <= 2) {
         auto& button = Butt[static_cast<size_t>(index)];
         button.picture = imgBut[static_cast<size_t>(index)].picture;
-        const MenuItem menu = index == 0 ? mMenu : index == 1 ? settingsMenu() : mnu_help;
+        const MenuItem& menu = index == 0 ? mMenu : index == 1 ? mnuMain[3] : mnu_help;
         popUp(menu, button.rect.left - 1, button.rect.top + button.rect.height + 3, false);
         button.picture.clear();
     } else if (index == 3) {
@@ -100,9 +99,7 @@ void frmPiano::Butt_Click(int index) {
 }
 
 void frmPiano::lblOver_MouseDown(int, int, float x, float y) {
-    MenuItem menu = mnu_RMNU;
-    menu.children.front() = mnu_Rshowklbl;  // its check mark lives with the labels
-    popUp(menu, static_cast<int>(x), static_cast<int>(y), true);
+    popUp(mnu_RMNU, static_cast<int>(x), static_cast<int>(y), true);
 }
 
 void frmPiano::mnu_exit_Click() {

@@ -38,6 +38,7 @@ about::about(AboutServices services, std::string programDirectory)
     NB[0].visible = false;
     BL[kLicenseButton] = label("Show &License", kDarkRed, {156, 102, 134, 16});
     BL[kLicenseButton].tag = "0";
+    BL[kLicenseButton].showAccessKey = true;
     BL[kLicenseButton].toolTip = licenseTip;
     NB[kLicenseButton] = pictureBox(kFaceNormal, licenseTip, {156, 98, 134, 21});
     TBCB = pictureBox(kCloseNormal, "Close", {274, 7, 19, 19});

@@ -2,6 +2,7 @@
 
 #include "foundation/product.h"
 #include "performance/number_text.h"
+#include "windows/version_check.h"
 
 namespace tonvel {
 namespace {
@@ -35,6 +36,7 @@ Label buttonLabel(const std::string& caption, uint32_t colour, Rect rect,
                   const std::string& toolTip) {
     Label made = label(caption, colour, rect, toolTip);
     made.tag = "0";
+    made.showAccessKey = true;
     return made;
 }
 
@@ -169,12 +171,13 @@ void update::check() {
     showUpdateText("Checking for updates...");
 
     const FetchResult reply = services_.http.get(webAddress(kVersionFilePath));
-    if (!reply.body) return checkFailed();
-    setUpVersion(*reply.body);
+    // Only a short line of printable characters is taken for a version, and shown.
+    const auto accepted = reply.body ? acceptedVersionReply(*reply.body) : std::nullopt;
+    if (!accepted) return checkFailed();
+    setUpVersion(*accepted);
     const std::string published = upVersion;
-    const auto major = published.empty() ? std::nullopt : digitValue(published.front());
-    const auto minor = published.empty() ? std::nullopt : digitValue(published.back());
-    if (!major || !minor) return checkFailed();
+    const VersionVerdict verdict = compareVersion(published, kVersionMajor, kVersionMinor);
+    if (verdict == VersionVerdict::Unreadable) return checkFailed();
 
     tmrTimeout.enabled = false;
     const auto announce = [&](const char* kind) {
@@ -188,18 +191,23 @@ void update::check() {
         services_.dialogs.messageBox(firstLine + "\rPlease check later", MessageIcon::Information,
                                      MessageButtons::Ok, kProgramTitle);
     };
-    if (*major > kVersionMajor) {
-        announce("Major");
-    } else if (*major < kVersionMajor) {
-        nothingNew("No new updates are available!    ");
-    } else if (*minor > kVersionMinor) {
-        announce("Minor");
-    } else {
-        nothingNew("No new updates are available!");
+    switch (verdict) {
+        case VersionVerdict::MajorUpdate:
+            announce("Major");
+            break;
+        case VersionVerdict::OlderMajor:
+            nothingNew("No new updates are available!    ");
+            break;
+        case VersionVerdict::MinorUpdate:
+            announce("Minor");
+            break;
+        default:
+            nothingNew("No new updates are available!");
+            break;
     }
     TBCB.enabled = true;
     showUpdateText(published);
-    checking_ = false;
+    checkEnded();
 }
 
 void update::checkFailed() {
@@ -209,7 +217,12 @@ void update::checkFailed() {
         "Error connecting Server! Please try again!     \rOR check updates manually.",
         MessageIcon::Critical, MessageButtons::Ok, kProgramTitle);
     showUpdateText("Error while connecting server");
+    checkEnded();
+}
+
+void update::checkEnded() {
     checking_ = false;
+    if (closeWhenChecked_) closed = true;
 }
 
 void update::showUpdateText(const std::string& text) {
@@ -228,7 +241,12 @@ void update::showDownloadLink(bool shown) {
 }
 
 void update::unload() {
-    if (!checking_) closed = true;
+    // "Manually Check" during a check closes the window once the check is over.
+    if (checking_) {
+        closeWhenChecked_ = true;
+    } else {
+        closed = true;
+    }
 }
 
 }  // namespace tonvel

@@ -68,6 +68,7 @@ class update {
   private:
     void check();
     void checkFailed();
+    void checkEnded();
     void showUpdateText(const std::string& text);
     void setUpVersion(const std::string& text);
     void showDownloadLink(bool shown);
@@ -75,6 +76,7 @@ class update {
 
     UpdateServices services_;
     bool checking_ = false;
+    bool closeWhenChecked_ = false;
 };
 
 }  // namespace tonvel

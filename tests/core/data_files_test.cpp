@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -137,14 +139,25 @@ TEST_F(SettingsFileOnDisk, SaveAndLoadRoundTrip) {
 TEST_F(SettingsFileOnDisk, FailedSaveLeavesThePreviousFileWhole) {
     const std::string path = (dir / "con_set.dat").string();
     ASSERT_TRUE(saveSettingsFile(path, defaultSettings()));
-    // A directory where the temporary file should go makes the write fail.
-    std::filesystem::create_directory(path + ".new");
+    // A disk that fills up halfway through the write: files may grow to 100 bytes only.
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 100;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     Settings changed = defaultSettings();
     changed.bankPrograms[0] = 1;
-    EXPECT_FALSE(saveSettingsFile(path, changed));
+    const bool saved = saveSettingsFile(path, changed);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(saved);
     std::ifstream in(path, std::ios::binary);
     const std::string content{std::istreambuf_iterator<char>(in), {}};
     EXPECT_EQ(content, defaultResource(kResourceSettings));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1)
+        << "no temporary left";
 }
 
 TEST_F(SettingsFileOnDisk, MissingFileFailsTheOpenAndEachRead) {

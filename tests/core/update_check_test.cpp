@@ -5,6 +5,7 @@
 #include "fakes/fake_http_fetch.h"
 #include "fakes/recording_services.h"
 #include "windows/update.h"
+#include "windows/version_check.h"
 
 namespace tonvel {
 namespace {
@@ -114,6 +115,29 @@ INSTANTIATE_TEST_SUITE_P(
                 kError, kShownRed, false},
         Outcome{"empty", "", kFailureText, MessageIcon::Critical, kTitle, kError, kShownRed, false},
         Outcome{"noConnection", std::nullopt, kFailureText, MessageIcon::Critical, kTitle, kError,
+                kShownRed, false},
+        // Only one short line of printable characters is taken for a version.
+        Outcome{"ampersandShownAsItIs", "0&b1", kNewerHere, MessageIcon::Information, kTitle,
+                "0&b1", kShownRed, false},
+        Outcome{
+            "longestLine", "1" + std::string(30, '.') + "1",
+            "There is a Minor update to version 1" + std::string(30, '.') + "1 is available!    ",
+            MessageIcon::Warning, ":: Minor Update Available ::", "1" + std::string(30, '.') + "1",
+            kShownRed, true},
+        Outcome{"lineTooLong", "1" + std::string(31, '.') + "1", kFailureText,
+                MessageIcon::Critical, kTitle, kError, kShownRed, false},
+        Outcome{"pageWithDigitsAtItsEnds", "9<html>" + std::string(3000, 'x') + "</html>9",
+                kFailureText, MessageIcon::Critical, kTitle, kError, kShownRed, false},
+        Outcome{"nul",
+                std::string("1.\0"
+                            "1",
+                            4),
+                kFailureText, MessageIcon::Critical, kTitle, kError, kShownRed, false},
+        Outcome{"invalidUtf8",
+                "1.\xff"
+                "1",
+                kFailureText, MessageIcon::Critical, kTitle, kError, kShownRed, false},
+        Outcome{"twoLines", "1.0\r\n1.1", kFailureText, MessageIcon::Critical, kTitle, kError,
                 kShownRed, false}),
     [](const ::testing::TestParamInfo<Outcome>& info) { return info.param.name; });
 
@@ -131,7 +155,6 @@ TEST_F(UpdateCheck, WhileWaitingTheWindowShowsTheCheckAndCannotClose) {
         window.Form_KeyDown('X', 0);
         window.Form_KeyDown('X', 1);
         window.TBCB_Click();
-        window.Form_KeyDown('M', 0);
         EXPECT_FALSE(window.closed);
         window.Form_KeyDown('U', 0);
         window.BL_Click(0);
@@ -140,14 +163,50 @@ TEST_F(UpdateCheck, WhileWaitingTheWindowShowsTheCheckAndCannotClose) {
     window.BL_Click(0);
     EXPECT_TRUE(looked);
     EXPECT_EQ(http.urls.size(), 1u) << "a second check waits for the first";
-    EXPECT_EQ(shell.urls, std::vector<std::string>{kProductPage})
-        << "M still opens the product page";
     EXPECT_FALSE(window.closed);
     EXPECT_EQ(dialogs.messages.size(), 1u);
 
     http.whileWaiting = nullptr;
     window.Form_KeyDown('X', 0);
     EXPECT_TRUE(window.closed);
+}
+
+TEST_F(UpdateCheck, ManualCheckDuringACheckClosesTheWindowOnceTheCheckEnds) {
+    struct Case {
+        const char* what;
+        std::optional<std::string> published;
+        std::function<void(update&)> press;
+    };
+    const Case cases[] = {
+        {"M, then an update", "1.1", [](update& w) { w.Form_KeyDown('M', 0); }},
+        {"Ctrl+M, then nothing new", "1.0", [](update& w) { w.Form_KeyDown('M', 2); }},
+        {"button, then a failure", std::nullopt, [](update& w) { w.BL_Click(1); }},
+        {"face, then a bad reply", "<html>", [](update& w) { w.NB_Click(1); }},
+    };
+    for (const Case& c : cases) {
+        update fresh{{dialogs, shell, http}};
+        fresh.Form_Load();
+        shell.urls.clear();
+        dialogs.messages.clear();
+        if (c.published) publish(*c.published);
+        bool closedMeanwhile = true;
+        http.whileWaiting = [&] {
+            c.press(fresh);
+            closedMeanwhile = fresh.closed;
+        };
+        fresh.BL_Click(0);
+        EXPECT_EQ(shell.urls, std::vector<std::string>{kProductPage}) << c.what;
+        EXPECT_FALSE(closedMeanwhile) << c.what << ": the check runs to its end";
+        EXPECT_EQ(dialogs.messages.size(), 1u) << c.what << ": its message is still shown";
+        EXPECT_TRUE(fresh.closed) << c.what;
+    }
+}
+
+TEST(VersionReply, OnlyPrintableAsciiIsTaken) {
+    for (int byte = 0; byte < 256; ++byte) {
+        const std::string reply = std::string("1.") + static_cast<char>(byte) + "1";
+        EXPECT_EQ(acceptedVersionReply(reply).has_value(), byte >= 0x20 && byte <= 0x7E) << byte;
+    }
 }
 
 TEST_F(UpdateCheck, SlowServerShowsTimeoutFromTheEleventhTickOn) {

@@ -88,7 +88,7 @@ MessageAnswer RecordingDialogs::messageBox(const std::string& text, MessageIcon 
 
 std::optional<MenuChoice> RecordingDialogs::popupMenu(const MenuItem& menu, int x, int y,
                                                       bool eitherButton) {
-    menus.push_back({menu, x, y, eitherButton});
+    menus.push_back({menu, x, y, eitherButton, &menu});
     if (whileMenuOpen) whileMenuOpen();
     if (menuAnswers.empty()) return std::nullopt;
     const auto answer = menuAnswers.front();

@@ -59,10 +59,11 @@ struct ShownMessage {
 };
 
 struct PoppedMenu {
-    MenuItem menu;
+    MenuItem menu;  // as it was when it popped up
     int x;
     int y;
     bool eitherButton;
+    const MenuItem* source;  // the menu the window handed over
 };
 
 struct AskedInput {

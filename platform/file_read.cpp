@@ -1,0 +1,65 @@
+#include "platform/file_read.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace tonvel {
+
+namespace {
+
+ReadFailure failureOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return ReadFailure::NotFound;
+        case EACCES:
+        case EPERM:
+            return ReadFailure::NoPermission;
+        default:
+            return ReadFailure::Other;
+    }
+}
+
+}  // namespace
+
+FileStart readFileStart(const std::string& path, size_t limit) {
+    FileStart result;
+    // Not blocking: a pipe placed under the file's name must not hold the program up.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        result.failure = failureOf(errno);
+        return result;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        result.failure = ReadFailure::NotAFile;
+        ::close(fd);
+        return result;
+    }
+    constexpr size_t kChunk = 64 * 1024;
+    while (result.bytes.size() < limit) {
+        const size_t old = result.bytes.size();
+        const size_t want = std::min(kChunk, limit - old);
+        result.bytes.resize(old + want);
+        const ssize_t got = ::read(fd, result.bytes.data() + old, want);
+        if (got < 0 && errno == EINTR) {
+            result.bytes.resize(old);
+            continue;
+        }
+        if (got < 0) {
+            result.bytes.clear();
+            result.failure = failureOf(errno);
+            break;
+        }
+        result.bytes.resize(old + static_cast<size_t>(got));
+        if (got == 0) break;
+    }
+    ::close(fd);
+    return result;
+}
+
+}  // namespace tonvel
