@@ -48,6 +48,7 @@ PianoRig::PianoRig(const std::filesystem::path& dir) {
     piano = std::make_unique<frmPiano>(FrmPianoServices{midi, dialogs, window, shell, windows},
                                        dir.string());
     piano->helpDirectory = (dir / "no-help").string();
+    piano->recordingsDirectory = (dir / "recordings").string();
     window.onClose = [this] {
         piano->Form_QueryUnload();
         piano->Form_Unload();
@@ -110,7 +111,7 @@ void PianoRig::play(const uint8_t* data, size_t size) {
 }
 
 void PianoRig::act() {
-    const uint8_t op = next() % 12;
+    const uint8_t op = next() % 13;
     const uint8_t arg = next();
     switch (op) {
         case 0:
@@ -160,6 +161,10 @@ void PianoRig::act() {
                     piano->lblBaseKey_Click();
                     break;
             }
+            break;
+        case 12:
+            // The window's clock: a recording being played back moves on.
+            for (int i = 0; i <= arg % 4 && piano->tmrPlay.enabled; ++i) piano->tmrPlay_Timer();
             break;
         default:
             if (arg & 1) {
@@ -242,6 +247,9 @@ void PianoRig::letGo() {
     while (!held_.empty()) release(*held_.begin());
     if (!focused_) activationPending_ = true;
     activateIfPending();
+    // A recording being played back plays to its end, which ends its notes.
+    for (int tick = 0; tick < 100000 && !closed_ && piano->tmrPlay.enabled; ++tick)
+        piano->tmrPlay_Timer();
 }
 
 std::vector<std::string> PianoRig::problems() const {
