@@ -31,7 +31,11 @@ started=$?
 pids+=("$xvfb_pid")
 [[ $started -eq 0 ]] || fail "Xvfb did not start"
 
-jack_start "$JACK_DEFAULT_SERVER" "$work/jackd.log" 64
+# Short periods show timing to the millisecond; without real-time priority a server misses
+# too many of them on a busy machine, so it takes longer ones.
+period=64
+chrt -f 10 true 2>/dev/null || period=256
+jack_start "$JACK_DEFAULT_SERVER" "$work/jackd.log" "$period"
 started=$?
 pids+=("$jack_pid")
 [[ $started -eq 0 ]] || fail "JACK did not start: $(cat "$work/jackd.log")"
@@ -197,8 +201,8 @@ tail -n +$((marked + 1)) "$work/dump.log" | awk '{ printf "%d", $2 / 1000; for (
 cut -d' ' -f2- "$work/played.txt" | cmp -s - <(cut -d' ' -f2- "$work/recorded.txt") ||
     fail "Ctrl+P played other bytes than the file holds: $(diff <(cut -d' ' -f2- "$work/played.txt") <(cut -d' ' -f2- "$work/recorded.txt") | tr '\n' ' ')"
 paste -d' ' <(cut -d' ' -f1 "$work/recorded.txt") <(cut -d' ' -f1 "$work/played.txt") |
-    awk 'NR == 1 { r0 = $1; p0 = $2 } { d = ($2 - p0) - ($1 - r0); if (d < 0) d = -d; if (d > worst) worst = d }
-         END { print worst; exit worst > 3 }' >"$work/worst.txt" ||
+    awk -v limit=$((period * 1000 / 48000 + 4)) 'NR == 1 { r0 = $1; p0 = $2 } { d = ($2 - p0) - ($1 - r0); if (d < 0) d = -d; if (d > worst) worst = d }
+         END { print worst; exit worst > limit }' >"$work/worst.txt" ||
     fail "Ctrl+P played off the recording's time by $(cat "$work/worst.txt") ms"
 echo "e2e: playback kept the recording's times within $(cat "$work/worst.txt") ms"
 
