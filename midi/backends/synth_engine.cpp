@@ -8,10 +8,9 @@ std::unique_ptr<SynthEngine> SynthEngine::create(const std::filesystem::path& so
     if (settings == nullptr) return nullptr;
     fluid_settings_setnum(settings, "synth.sample-rate", config.sampleRate);
     fluid_settings_setnum(settings, "synth.gain", config.gain);
-    fluid_settings_setint(settings, "audio.period-size", config.periodSize);
-    fluid_settings_setint(settings, "audio.periods", config.periods);
     // Without this a JACK output would be silent until connected by hand.
     fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", config.samplesOnDemand ? 1 : 0);
 
     fluid_synth_t* synth = new_fluid_synth(settings);
     if (synth == nullptr) {
@@ -28,7 +27,10 @@ std::unique_ptr<SynthEngine> SynthEngine::create(const std::filesystem::path& so
 
 SynthEngine::SynthEngine(fluid_settings_t* settings, fluid_synth_t* synth,
                          const SynthConfig& config)
-    : settings_(settings), synth_(synth), limiter_(config.ceiling, 0.08F, config.sampleRate) {}
+    : settings_(settings),
+      synth_(synth),
+      sampleRate_(config.sampleRate),
+      limiter_(config.ceiling, 0.08F, config.sampleRate) {}
 
 SynthEngine::~SynthEngine() {
     delete_fluid_synth(synth_);
