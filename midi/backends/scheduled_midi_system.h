@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -45,7 +46,7 @@ class ScheduledMidiSystem : public MidiSystem {
     // With startThread false, for tests: messages wait until sendDue() is called.
     ScheduledMidiSystem(MidiSystem& output, bool startThread);
 
-    // Whether the sending thread runs at real-time priority.
+    // Whether the sending thread runs at real-time priority (once it has asked for it).
     bool realTime() const { return realTime_; }
 
   private:
@@ -60,7 +61,7 @@ class ScheduledMidiSystem : public MidiSystem {
     std::optional<Clock::time_point> timedAt_;
     bool stopping_ = false;
 
-    bool realTime_ = false;
+    std::atomic<bool> realTime_{false};
     std::thread sender_;
 };
 
