@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "midi/backends/fluid_audio_output.h"
+#include "midi/backends/audio_output_chain.h"
 #include "midi/backends/platform_midi_system.h"
 #include "midi/backends/synth_gain.h"
 
@@ -122,14 +122,14 @@ BENCHMARK_CAPTURE(BM_PeakLevel, FluidR3_GM, std::string("FluidR3_GM.sf2"))
 // a close in that window waits for it: settle_ms 200 shows that case.
 void BM_SynthReopen(benchmark::State& state) {
     const auto settle = std::chrono::milliseconds(state.range(0));
-    auto output = std::make_unique<FluidAudioOutput>();
-    FluidAudioOutput* audio = output.get();
+    auto output = AudioOutputChain::systemDefault({});
+    AudioOutputChain* audio = output.get();
     BuiltinSynth synth(SoundFontSearch::systemDefault(), std::move(output));
     if (!synth.open()) {
         state.SkipWithError("no audio output could be opened (no sound server?)");
         return;
     }
-    state.SetLabel(audio->activeDriver());
+    state.SetLabel(audio->status().driver);
     std::vector<double> roundTrips;
     for (auto _ : state) {
         std::this_thread::sleep_for(settle);
