@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "midi/backends/peak_limiter.h"
@@ -56,8 +57,16 @@ class SynthEngine {
   private:
     SynthEngine(fluid_settings_t* settings, fluid_synth_t* synth, const SynthConfig& config);
 
+    struct Program {
+        int soundFont;
+        int bank;
+        int number;
+        auto operator<=>(const Program&) const = default;
+    };
+
     fluid_settings_t* settings_;
     fluid_synth_t* synth_;
+    std::set<Program> pinned_;
     double sampleRate_;
     PeakLimiter limiter_;
 };
