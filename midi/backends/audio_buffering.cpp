@@ -1,5 +1,6 @@
 #include "midi/backends/audio_buffering.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tonvel {
@@ -12,6 +13,12 @@ std::optional<int> parseAudioPeriod(std::string_view text) {
         return std::nullopt;
     if ((frames & (frames - 1)) != 0) return std::nullopt;
     return frames;
+}
+
+int AudioBuffering::periodAfterDropout(int current,
+                                       std::chrono::milliseconds sinceLastGrowth) const {
+    if (chosenByUser() || sinceLastGrowth < std::chrono::seconds(1)) return current;
+    return std::min(current * 2, std::max(current, kLargestGrown));
 }
 
 }  // namespace tonvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string_view>
 
@@ -13,6 +14,8 @@ struct AudioBuffering {
     static constexpr int kSafePeriod = 256;   // 5.3 ms
     static constexpr int kSmallest = 64;
     static constexpr int kLargest = 8192;
+    // A chosen period grows no further than this after dropouts: 21 ms.
+    static constexpr int kLargestGrown = 1024;
 
     // Frames per period. 0 lets the output choose: the short period where its audio thread
     // runs at real-time priority, the safe one where it does not, since a thread that the
@@ -25,6 +28,10 @@ struct AudioBuffering {
         if (chosenByUser()) return periodFrames;
         return realtimeAllowed ? kShortPeriod : kSafePeriod;
     }
+    // The period after a dropout, `sinceLastGrowth` after the period last grew (or the stream
+    // started): twice as long, up to kLargestGrown. A burst of dropouts from one stall of the
+    // machine grows it once. A period the user chose stays as it is.
+    int periodAfterDropout(int current, std::chrono::milliseconds sinceLastGrowth) const;
 };
 
 // The frames of a period as a user writes them: a power of two from kSmallest to kLargest.

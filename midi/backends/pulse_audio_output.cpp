@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 
 #include "midi/backends/realtime_thread.h"
 #include "midi/backends/synth_engine.h"
@@ -18,6 +19,21 @@ constexpr auto kFirstRequestWait = std::chrono::milliseconds(250);
 constexpr size_t kFrameBytes = 2 * sizeof(float);
 // The most the synthesizer renders in one go, so that its buffers stay small.
 constexpr size_t kChunkFrames = 1024;
+// Dropouts this soon after the stream starts do not grow the period (with the second that
+// AudioBuffering::periodAfterDropout waits after each growth, five seconds).
+constexpr auto kStartingTime = std::chrono::seconds(4);
+
+// The whole way through the server is to take one period: the server splits it between its
+// own buffer and ours (ADJUST_LATENCY) and asks as soon as there is room.
+pa_buffer_attr bufferFor(int periodFrames) {
+    pa_buffer_attr buffer{};
+    buffer.maxlength = static_cast<uint32_t>(-1);
+    buffer.tlength = static_cast<uint32_t>(periodFrames * kFrameBytes);
+    buffer.prebuf = static_cast<uint32_t>(-1);
+    buffer.minreq = static_cast<uint32_t>(-1);
+    buffer.fragsize = static_cast<uint32_t>(-1);
+    return buffer;
+}
 
 }  // namespace
 
@@ -75,14 +91,12 @@ bool PulseAudioOutput::connect(SynthEngine& engine, int periodFrames) {
     if (stream_ != nullptr) {
         pa_stream_set_state_callback(stream_, &PulseAudioOutput::onStreamState, this);
         pa_stream_set_write_callback(stream_, &PulseAudioOutput::onWrite, this);
-        // The whole way through the server is to take one period: the server splits it
-        // between its own buffer and ours (ADJUST_LATENCY) and asks as soon as there is room.
-        pa_buffer_attr buffer{};
-        buffer.maxlength = static_cast<uint32_t>(-1);
-        buffer.tlength = static_cast<uint32_t>(periodFrames * kFrameBytes);
-        buffer.prebuf = static_cast<uint32_t>(-1);
-        buffer.minreq = static_cast<uint32_t>(-1);
-        buffer.fragsize = static_cast<uint32_t>(-1);
+        pa_stream_set_underflow_callback(stream_, &PulseAudioOutput::onUnderflow, this);
+        const pa_buffer_attr buffer = bufferFor(periodFrames);
+        periodFrames_ = periodFrames;
+        // The first seconds of a stream are no measure of the machine: the program is still
+        // loading, and a server may start a stream behind its time.
+        lastGrowth_ = std::chrono::steady_clock::now() + kStartingTime;
         const auto flags = static_cast<pa_stream_flags_t>(
             PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
         if (pa_stream_connect_playback(stream_, nullptr, &buffer, flags, nullptr, nullptr) == 0) {
@@ -94,7 +108,6 @@ bool PulseAudioOutput::connect(SynthEngine& engine, int periodFrames) {
         }
     }
     pa_threaded_mainloop_unlock(loop_);
-    periodFrames_ = periodFrames;
     return ready;
 }
 
@@ -103,6 +116,7 @@ void PulseAudioOutput::stop() {
         pa_threaded_mainloop_lock(loop_);
         if (stream_ != nullptr) {
             pa_stream_set_write_callback(stream_, nullptr, nullptr);
+            pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
             pa_stream_set_state_callback(stream_, nullptr, nullptr);
             pa_stream_disconnect(stream_);
             pa_stream_unref(stream_);
@@ -140,6 +154,24 @@ void PulseAudioOutput::onStreamState(pa_stream*, void* self) {
 
 void PulseAudioOutput::onWrite(pa_stream*, size_t bytes, void* self) {
     static_cast<PulseAudioOutput*>(self)->render(bytes);
+}
+
+void PulseAudioOutput::onUnderflow(pa_stream*, void* self) {
+    static_cast<PulseAudioOutput*>(self)->growAfterDropout();
+}
+
+void PulseAudioOutput::growAfterDropout() {
+    const auto now = std::chrono::steady_clock::now();
+    const int current = periodFrames_;
+    const int grown = buffering_.periodAfterDropout(
+        current, std::chrono::duration_cast<std::chrono::milliseconds>(now - lastGrowth_));
+    if (grown == current) return;
+    lastGrowth_ = now;
+    periodFrames_ = grown;
+    const pa_buffer_attr buffer = bufferFor(grown);
+    if (pa_operation* change = pa_stream_set_buffer_attr(stream_, &buffer, nullptr, nullptr))
+        pa_operation_unref(change);
+    std::fprintf(stderr, "tonvel: the sound dropped out; its buffer is now %d frames\n", grown);
 }
 
 void PulseAudioOutput::render(size_t bytes) {

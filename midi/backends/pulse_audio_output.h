@@ -4,6 +4,8 @@
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
 
+#include <atomic>
+#include <chrono>
 #include <vector>
 
 #include "midi/backends/audio_buffering.h"
@@ -16,7 +18,8 @@ namespace tonvel {
 // The synthesizer renders when the server asks for more, on the thread that receives the
 // request, and that thread is raised to real-time priority where the system allows it. A
 // key's sound then waits for at most the server's request and the one period of buffer, and
-// no other thread stands in the way.
+// no other thread stands in the way. Where the machine cannot keep up with the period, each
+// dropout doubles it (see AudioBuffering::periodAfterDropout).
 class PulseAudioOutput : public AudioOutput {
   public:
     explicit PulseAudioOutput(AudioBuffering buffering = {});
@@ -32,8 +35,10 @@ class PulseAudioOutput : public AudioOutput {
     static void onContextState(pa_context* context, void* self);
     static void onStreamState(pa_stream* stream, void* self);
     static void onWrite(pa_stream* stream, size_t bytes, void* self);
+    static void onUnderflow(pa_stream* stream, void* self);
     bool connect(SynthEngine& engine, int periodFrames);
     void render(size_t bytes);
+    void growAfterDropout();
 
     AudioBuffering buffering_;
     SynthEngine* engine_ = nullptr;
@@ -42,7 +47,8 @@ class PulseAudioOutput : public AudioOutput {
     pa_stream* stream_ = nullptr;
     RenderThread thread_;
     std::vector<float> left_, right_;
-    int periodFrames_ = 0;
+    std::atomic<int> periodFrames_{0};
+    std::chrono::steady_clock::time_point lastGrowth_;  // on the server's thread
     bool realTime_ = false;
 };
 

@@ -1,11 +1,14 @@
 // Key-to-port latency, measured from outside the program: presses a key through XTest and
 // finds its note-on in what tonvel_jack_receiver writes (one line per event: frame,
 // microseconds on the system clock, bytes). The receiver's microseconds are the time of the
-// JACK cycle the event was delivered in, on the same monotonic clock as ours. Prints the median,
-// the 90th percentile and the maximum.
+// JACK cycle the event was delivered in, on JACK's clock, which is the kernel's raw monotonic
+// clock (not slewed by time adjustments, so it drifts from the ordinary one by up to a few
+// milliseconds an hour): the key press is timed on the same. Prints the median, the 90th
+// percentile and the maximum.
 //   tonvel_key_to_port RECEIVED_LOG KEYCODE PRESSES
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -20,8 +23,6 @@
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // The first note-on after line `from`, as microseconds; waits for it up to a second.
 std::optional<long long> noteOnAfter(const char* log, size_t from) {
@@ -40,6 +41,12 @@ std::optional<long long> noteOnAfter(const char* log, size_t from) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return std::nullopt;
+}
+
+long long rawMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC_RAW, &now);
+    return static_cast<long long>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
 }
 
 size_t linesIn(const char* log) {
@@ -69,7 +76,7 @@ int main(int argc, char** argv) {
     std::vector<double> latencies;
     for (int i = 0; i < presses; ++i) {
         const size_t from = linesIn(log);
-        const auto pressed = Clock::now();
+        const long long pressedUs = rawMicroseconds();
         XTestFakeKeyEvent(display, keycode, True, 0);
         XFlush(display);
         std::this_thread::sleep_for(std::chrono::milliseconds(60));
@@ -80,9 +87,6 @@ int main(int argc, char** argv) {
             std::printf("press: nothing arrived\n");
             continue;
         }
-        const long long pressedUs =
-            std::chrono::duration_cast<std::chrono::microseconds>(pressed.time_since_epoch())
-                .count();
         latencies.push_back(static_cast<double>(*arrived - pressedUs) / 1000.0);
         std::this_thread::sleep_for(std::chrono::milliseconds(90 + (i * 37) % 60));
     }
