@@ -58,9 +58,9 @@ class Program : public tonvel::SplashHost {
     }
 
     void applyMainWindowOutline() override {
-        tonvel::applyKeyColourRegion(&window_,
-                                     QImage(QString::fromLatin1(tonvel::skin::kPianoPicture)),
-                                     qRgb(255, 255, 255));
+        tonvel::applyKeyColourRegion(
+            &window_, tonvel::skin::image(QString::fromLatin1(tonvel::skin::kPianoPicture)),
+            qRgb(255, 255, 255));
     }
 
     void showMainWindow() override {
