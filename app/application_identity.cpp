@@ -15,8 +15,7 @@ void nameApplication() {
     // Lets a Wayland compositor find the desktop entry, and so the icon, for our windows.
     QGuiApplication::setDesktopFileName(id);
     // The installed icon when there is one; the built-in picture when run from a build tree.
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(id, QIcon(QString::fromLatin1(skin::kProgramIcon))));
+    QApplication::setWindowIcon(QIcon::fromTheme(id, skin::programIcon()));
 }
 
 }  // namespace tonvel

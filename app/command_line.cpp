@@ -64,8 +64,26 @@ CommandLineVerdict readCommandLine(const QStringList& arguments) {
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version and exit."));
+    const QCommandLineOption period(
+        QStringLiteral("audio-period"),
+        QStringLiteral("Frames the built-in synthesizer renders at a time: a power of two from "
+                       "%1 to %2. Larger periods add delay and resist dropouts on a busy "
+                       "machine. By default %3 where the sound can run at real-time priority, "
+                       "else %4; a JACK server sets its own.")
+            .arg(AudioBuffering::kSmallest)
+            .arg(AudioBuffering::kLargest)
+            .arg(AudioBuffering::kShortPeriod)
+            .arg(AudioBuffering::kSafePeriod),
+        QStringLiteral("frames"));
+    const QCommandLineOption soundFont(
+        QStringLiteral("soundfont"),
+        QStringLiteral("The SoundFont the built-in synthesizer plays, instead of the system's "
+                       "General MIDI set."),
+        QStringLiteral("file"));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(period);
+    parser.addOption(soundFont);
     for (const QtOption& qt : kQtOptions) {
         QCommandLineOption option(QString::fromLatin1(qt.name));
         if (qt.takesValue) option.setValueName(QStringLiteral("value"));
@@ -86,15 +104,37 @@ CommandLineVerdict readCommandLine(const QStringList& arguments) {
         return refuse(
             program,
             QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
-    return {};
+    CommandLineVerdict verdict;
+    if (parser.isSet(period)) {
+        const QString frames = parser.value(period);
+        const auto parsed = parseAudioPeriod(frames.toStdString());
+        if (!parsed)
+            return refuse(program, QStringLiteral("Invalid audio period '%1': a power of two from "
+                                                  "%2 to %3 is needed.")
+                                       .arg(frames)
+                                       .arg(AudioBuffering::kSmallest)
+                                       .arg(AudioBuffering::kLargest));
+        verdict.sound.buffering.periodFrames = *parsed;
+    }
+    if (parser.isSet(soundFont)) {
+        const QFileInfo file(parser.value(soundFont));
+        if (!file.isFile() || !file.isReadable())
+            return refuse(program,
+                          QStringLiteral("Cannot read the SoundFont '%1'.").arg(file.filePath()));
+        verdict.sound.soundFont = file.absoluteFilePath().toStdString();
+    }
+    return verdict;
 }
 
-std::optional<int> answerCommandLine(int argc, char** argv) {
+std::optional<int> answerCommandLine(int argc, char** argv, SoundOptions& sound) {
     if (argc <= 1) return std::nullopt;
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     const CommandLineVerdict verdict = readCommandLine(arguments);
-    if (verdict.start) return std::nullopt;
+    if (verdict.start) {
+        sound = verdict.sound;
+        return std::nullopt;
+    }
     std::fputs(verdict.output.toLocal8Bit().constData(), stdout);
     std::fputs(verdict.error.toLocal8Bit().constData(), stderr);
     return verdict.status;

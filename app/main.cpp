@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <chrono>
 #include <memory>
 
 #include "app/application_identity.h"
@@ -16,6 +17,7 @@
 #include "app/qt_http_fetch.h"
 #include "app/qt_window_system.h"
 #include "app/splash_window.h"
+#include "app/startup_after_paint.h"
 #include "app/termination_signals.h"
 #include "app/window_shape.h"
 #include "app/x11_keyboard.h"
@@ -33,12 +35,16 @@ namespace {
 // asks for it.
 class Program : public tonvel::SplashHost {
   public:
-    Program(QString programDirectory, QString executableDirectory)
+    Program(QString programDirectory, QString executableDirectory,
+            const tonvel::SoundOptions& sound)
         : programDirectory_(std::move(programDirectory)),
-          executableDirectory_(std::move(executableDirectory)) {}
+          executableDirectory_(std::move(executableDirectory)),
+          platformMidi_(sound) {}
 
     tonvel::frmPiano& mainWindow() override {
         if (!piano_) {
+            // The splash's timer counts from its enabling, while the main window loads.
+            if (splashWindow_) splashWindow_->refresh();
             piano_ = std::make_unique<tonvel::frmPiano>(
                 tonvel::FrmPianoServices{midi_, dialogs_, windowSystem_, shell_, auxiliary_,
                                          &keyCaps_, &clock_},
@@ -56,9 +62,9 @@ class Program : public tonvel::SplashHost {
     }
 
     void applyMainWindowOutline() override {
-        tonvel::applyKeyColourRegion(&window_,
-                                     QImage(QString::fromLatin1(tonvel::skin::kPianoPicture)),
-                                     qRgb(255, 255, 255));
+        tonvel::applyKeyColourRegion(
+            &window_, tonvel::skin::image(QString::fromLatin1(tonvel::skin::kPianoPicture)),
+            qRgb(255, 255, 255));
     }
 
     void showMainWindow() override {
@@ -90,8 +96,16 @@ class Program : public tonvel::SplashHost {
     void start() {
         splash_ = std::make_unique<tonvel::splash>(*this, mixer_, programDirectory_.toStdString());
         splashWindow_ = std::make_unique<tonvel::SplashWindow>(*splash_);
-        splash_->Form_Load();
-        splashWindow_->refresh();
+        // The SoundFont and the MIDI output take a while to load: the splash shows first.
+        splashLoad_ = std::make_unique<tonvel::StartupAfterPaint>(
+            splashWindow_.get(),
+            [this] {
+                // The icon lookup takes a moment and no window needs it before the main one.
+                tonvel::nameApplication();
+                splash_->Form_Load();
+                splashWindow_->refresh();
+            },
+            std::chrono::milliseconds(300));
         splashWindow_->show();
     }
 
@@ -113,22 +127,24 @@ class Program : public tonvel::SplashHost {
     std::unique_ptr<tonvel::frmPiano> piano_;
     std::unique_ptr<tonvel::splash> splash_;
     std::unique_ptr<tonvel::SplashWindow> splashWindow_;
+    std::unique_ptr<tonvel::StartupAfterPaint> splashLoad_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const auto status = tonvel::answerCommandLine(argc, argv)) return *status;
+    tonvel::SoundOptions sound;
+    if (const auto status = tonvel::answerCommandLine(argc, argv, sound)) return *status;
     const tonvel::DisplayHold display;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tonvel"));
     tonvel::skin::initResources();
-    tonvel::nameApplication();
     const QString executableDirectory = QCoreApplication::applicationDirPath();
     const QString programDirectory = tonvel::chooseProgramDirectory(executableDirectory);
 
     tonvel::InstanceLock instance;
     if (!instance.acquire()) {
+        tonvel::nameApplication();
         QMessageBox::warning(nullptr, QString::fromUtf8(tonvel::kProgramTitle),
                              QStringLiteral("Tonvel is already Running!!   "));
         return 0;
@@ -137,7 +153,7 @@ int main(int argc, char** argv) {
     // Held keys then report presses alone, so a repeat never looks like a release.
     tonvel::enableDetectableAutoRepeat();
 
-    Program program(programDirectory, executableDirectory);
+    Program program(programDirectory, executableDirectory, sound);
     tonvel::TerminationSignals terminationSignals([&program] { program.endCleanly(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
                      [&program] { program.endCleanly(); });

@@ -21,16 +21,17 @@ SplashWindow::SplashWindow(splash& model) : model_(model) {
         model_.tmrPRG_Timer();
         refresh();
     });
-    if (model_.VOLCN) {
-        volumeTimer_ = std::make_unique<TimerBinding>(model_.VOLCN->Timer1, [this] {
-            if (model_.VOLCN) model_.VOLCN->Timer1_Timer();
-        });
-    }
 }
 
 void SplashWindow::refresh() {
     timer_->sync();
-    if (!model_.VOLCN) volumeTimer_.reset();
+    if (!model_.VOLCN) {
+        volumeTimer_.reset();
+    } else if (!volumeTimer_) {
+        volumeTimer_ = std::make_unique<TimerBinding>(model_.VOLCN->Timer1, [this] {
+            if (model_.VOLCN) model_.VOLCN->Timer1_Timer();
+        });
+    }
     if (volumeTimer_) volumeTimer_->sync();
     update();
 }

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "midi/backends/fluid_audio_output.h"
+#include "midi/backends/audio_output_chain.h"
 #include "midi/backends/platform_midi_system.h"
 #include "midi/backends/synth_gain.h"
 
@@ -30,11 +30,19 @@ double residentMegabytes() {
     return 0.0;
 }
 
-std::unique_ptr<SynthEngine> engineFor(const std::string& file) {
+// With samplesOnDemand false, every sample is read with the SoundFont: the reference the
+// figures of the program's own way are set against.
+std::unique_ptr<SynthEngine> engineFor(const std::string& file, bool samplesOnDemand = true) {
     const auto path = kSoundFonts / file;
     SynthConfig config;
     config.gain = synthGainFor(path);
+    config.samplesOnDemand = samplesOnDemand;
     return SynthEngine::create(path, config);
+}
+
+double percentileOf(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5)];
 }
 
 class NoAudio : public AudioOutput {
@@ -43,10 +51,10 @@ class NoAudio : public AudioOutput {
     void stop() override {}
 };
 
-void BM_SynthMemory(benchmark::State& state, const std::string& file) {
+void BM_SynthMemory(benchmark::State& state, const std::string& file, bool onDemand) {
     for (auto _ : state) {
         const double before = residentMegabytes();
-        auto engine = engineFor(file);
+        auto engine = engineFor(file, onDemand);
         if (!engine) {
             state.SkipWithError("SoundFont not installed");
             return;
@@ -56,12 +64,14 @@ void BM_SynthMemory(benchmark::State& state, const std::string& file) {
         state.counters["added_MB"] = after - before;
     }
 }
-BENCHMARK_CAPTURE(BM_SynthMemory, TimGM6mb, std::string("TimGM6mb.sf2"))->Iterations(1);
-BENCHMARK_CAPTURE(BM_SynthMemory, FluidR3_GM, std::string("FluidR3_GM.sf2"))->Iterations(1);
+BENCHMARK_CAPTURE(BM_SynthMemory, TimGM6mb, std::string("TimGM6mb.sf2"), true)->Iterations(1);
+BENCHMARK_CAPTURE(BM_SynthMemory, FluidR3_GM, std::string("FluidR3_GM.sf2"), true)->Iterations(1);
+BENCHMARK_CAPTURE(BM_SynthMemory, FluidR3_GM_UpFront, std::string("FluidR3_GM.sf2"), false)
+    ->Iterations(1);
 
-void BM_SoundFontLoad(benchmark::State& state, const std::string& file) {
+void BM_SoundFontLoad(benchmark::State& state, const std::string& file, bool onDemand) {
     for (auto _ : state) {
-        auto engine = engineFor(file);
+        auto engine = engineFor(file, onDemand);
         if (!engine) {
             state.SkipWithError("SoundFont not installed");
             return;
@@ -69,12 +79,58 @@ void BM_SoundFontLoad(benchmark::State& state, const std::string& file) {
         benchmark::DoNotOptimize(engine.get());
     }
 }
-BENCHMARK_CAPTURE(BM_SoundFontLoad, TimGM6mb, std::string("TimGM6mb.sf2"))
+BENCHMARK_CAPTURE(BM_SoundFontLoad, TimGM6mb, std::string("TimGM6mb.sf2"), true)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(20);
-BENCHMARK_CAPTURE(BM_SoundFontLoad, FluidR3_GM, std::string("FluidR3_GM.sf2"))
+BENCHMARK_CAPTURE(BM_SoundFontLoad, FluidR3_GM, std::string("FluidR3_GM.sf2"), true)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
+BENCHMARK_CAPTURE(BM_SoundFontLoad, FluidR3_GM_UpFront, std::string("FluidR3_GM.sf2"), false)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+// What an instrument change adds before its first note sounds, on top of the audio path: the
+// program change (which reads the program's samples when they are read on demand), the note-on
+// and the first block rendered, for each of the programs 1..127 in turn.
+void BM_FirstNoteAfterProgramChange(benchmark::State& state, const std::string& file,
+                                    bool onDemand) {
+    auto engine = engineFor(file, onDemand);
+    if (!engine) {
+        state.SkipWithError("SoundFont not installed");
+        return;
+    }
+    std::vector<double> waits;
+    for (auto _ : state) {
+        for (int program = 1; program < 128; ++program) {
+            const auto start = std::chrono::steady_clock::now();
+            engine->play(0xC0 + program * 0x100);
+            engine->play(0x640090 + 60 * 0x100);
+            benchmark::DoNotOptimize(engine->renderInterleaved(64));
+            const std::chrono::duration<double, std::milli> wait =
+                std::chrono::steady_clock::now() - start;
+            waits.push_back(wait.count());
+            engine->play(0x80 + 60 * 0x100);
+            engine->renderInterleaved(4800);
+        }
+        state.SetIterationTime(1e-3 * percentileOf(waits, 0.5));
+    }
+    state.counters["median_ms"] = percentileOf(waits, 0.5);
+    state.counters["p90_ms"] = percentileOf(waits, 0.9);
+    state.counters["max_ms"] = percentileOf(waits, 1.0);
+}
+BENCHMARK_CAPTURE(BM_FirstNoteAfterProgramChange, FluidR3_GM, std::string("FluidR3_GM.sf2"), true)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(BM_FirstNoteAfterProgramChange, FluidR3_GM_UpFront, std::string("FluidR3_GM.sf2"),
+                  false)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(BM_FirstNoteAfterProgramChange, TimGM6mb, std::string("TimGM6mb.sf2"), true)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseManualTime();
 
 // Peak level, in dBFS, of a piano middle C and of the loudest ten-note chord with
 // drums, all at velocity 127, with the gain chosen for the SoundFont.
@@ -116,26 +172,28 @@ BENCHMARK_CAPTURE(BM_PeakLevel, FluidR3_GM, std::string("FluidR3_GM.sf2"))
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
-// Close and reopen of the built-in synthesizer with real audio output, as a refresh
-// does it, after the stream has played for settle_ms. A PulseAudio null sink holds a
+// Close and reopen of the built-in synthesizer with real audio output and the instrument sent
+// again (Rock Organ, the first bank's), as a refresh does it, after the stream has played for
+// settle_ms. The reopening resets the synthesizer, so the instrument's samples are read again. A PulseAudio null sink holds a
 // new stream's first write for up to two seconds (it has run ahead while idle), and
 // a close in that window waits for it: settle_ms 200 shows that case.
 void BM_SynthReopen(benchmark::State& state) {
     const auto settle = std::chrono::milliseconds(state.range(0));
-    auto output = std::make_unique<FluidAudioOutput>();
-    FluidAudioOutput* audio = output.get();
+    auto output = AudioOutputChain::systemDefault({});
+    AudioOutputChain* audio = output.get();
     BuiltinSynth synth(SoundFontSearch::systemDefault(), std::move(output));
     if (!synth.open()) {
         state.SkipWithError("no audio output could be opened (no sound server?)");
         return;
     }
-    state.SetLabel(audio->activeDriver());
+    state.SetLabel(audio->status().driver);
     std::vector<double> roundTrips;
     for (auto _ : state) {
         std::this_thread::sleep_for(settle);
         const auto start = std::chrono::steady_clock::now();
         synth.close();
         const bool reopened = synth.open();
+        for (uint32_t message : {0x00B0U, 0x20B0U, 0x12C0U}) synth.send(message);
         const auto end = std::chrono::steady_clock::now();
         if (!reopened) {
             state.SkipWithError("reopening failed");

@@ -33,7 +33,8 @@ if ! jack_start "$JACK_DEFAULT_SERVER" "$log"; then
 fi
 
 run_suite() {
-    output="$(TONVEL_JACK_TESTS=1 "$tests" --gtest_filter='JackPorts.*' 2>&1)"
+    output="$(TONVEL_JACK_TESTS=1 "$tests" \
+        --gtest_filter='JackPorts.*:AudioOutputChain.AJackServer*' 2>&1)"
     status=$?
     gtest_show
 }

@@ -9,6 +9,7 @@ source "$root/scripts/lib/jack.sh"  # stop_and_wait
 source "$root/scripts/lib/gtest.sh"
 build="${1:-$root/build}"
 tests="$build/tests/tonvel_mixer_tests"
+midi_tests="$build/tests/tonvel_midi_tests"
 if [[ ! -x "$tests" ]]; then
     echo "mixer_test: $tests not found; build the target tonvel_mixer_tests first" >&2
     exit 2
@@ -62,7 +63,14 @@ output="$(TONVEL_PULSE_TESTS=1 "$tests" 2>&1)"
 status=$?
 gtest_show
 gtest_require_all_passed mixer_test "the PulseAudio tests" || exit 1
-# The last test ran the startup settings, which must leave the server's sink sounding.
+# The built-in synthesizer's own way to the server.
+if [[ -x "$midi_tests" ]]; then
+    output="$(TONVEL_PULSE_TESTS=1 "$midi_tests" --gtest_filter='PulseAudioOutput.*' 2>&1)"
+    status=$?
+    gtest_show
+    gtest_require_all_passed mixer_test "the PulseAudio output tests" || exit 1
+fi
+# The last mixer test ran the startup settings, which must leave the server's sink sounding.
 mute="$(pactl get-sink-mute "$sink" 2>&1)"
 if [[ "$mute" != "Mute: no" ]]; then
     echo "mixer_test: the sink is not unmuted after the startup settings: $mute" >&2

@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(
     cmake g++ pkg-config
-    qt6-base-dev librtmidi-dev libjack-jackd2-dev libfluidsynth-dev libasound2-dev
+    qt6-base-dev librtmidi-dev libjack-jackd2-dev libfluidsynth-dev libasound2-dev libsystemd-dev
+    libpulse-dev
     libx11-dev libxtst-dev libxkbcommon-dev qt6-svg-dev fonts-dejavu-core
     fluid-soundfont-gm timgm6mb-soundfont
     libgtest-dev libgmock-dev libbenchmark-dev
@@ -12,8 +13,8 @@ packages=(
 )
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick jackd2 midicsv
-               pulseaudio pulseaudio-utils libasound2-plugins sox libpulse-dev
-               desktop-file-utils appstream lintian clang libclang-rt-dev)
+               pulseaudio pulseaudio-utils libasound2-plugins sox
+               desktop-file-utils appstream lintian clang libclang-rt-dev dbus-daemon)
 fi
 
 missing=()

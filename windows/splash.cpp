@@ -24,16 +24,17 @@ Label progressLabel(uint32_t colour, int left, int top) {
 }  // namespace
 
 splash::splash(SplashHost& host, MixerDevice& mixer, std::string programDirectory)
-    : host_(host), programDirectory_(std::move(programDirectory)) {
+    : host_(host), mixer_(mixer), programDirectory_(std::move(programDirectory)) {
     // The white twin sits a little right of and below its dark red original.
     load = {progressLabel(kDarkRed, 68, 114), progressLabel(kWhite, 70, 115)};
     Picture1.picture = "splash";
     Picture1.rect = {0, 0, kWidth, kHeight};
-    VOLCN = std::make_unique<VolumeControl>(mixer);
 }
 
 void splash::Form_Load() {
-    if (VOLCN) VOLCN->setEnabled(true);
+    // The window's controls come with its load; the window can be drawn before it.
+    VOLCN = std::make_unique<VolumeControl>(mixer_);
+    VOLCN->setEnabled(true);
     tmrPRG.enabled = true;
     extractDefaultFile(kResourceNames, programDirectory_ + "/ins.ins");
     extractDefaultFile(kResourceLicence, programDirectory_ + "/license.txt");

@@ -39,6 +39,7 @@ class splash {
     std::string tmrPRG_Tag = "0";  // the step counter
     std::array<Label, 2> load;
     Picture Picture1;
+    // Made by the load, which opens the mixer; gone again at the unload.
     std::unique_ptr<VolumeControl> VOLCN;
 
     void Form_Load();
@@ -51,6 +52,7 @@ class splash {
     void showProgress(int counter);
 
     SplashHost& host_;
+    MixerDevice& mixer_;
     std::string programDirectory_;
 };
 

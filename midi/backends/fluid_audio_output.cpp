@@ -2,23 +2,31 @@
 
 #include "midi/backends/jack_autostart.h"
 #include "midi/backends/jack_server_socket.h"
+#include "midi/backends/realtime_thread.h"
 #include "midi/backends/synth_engine.h"
 
 namespace tonvel {
 
 namespace {
 
+// FluidSynth's own choice for its audio threads: above the desktop, below a JACK server's.
+constexpr int kAudioPriority = 60;
+// A driver renders its first block as soon as its thread starts.
+constexpr auto kFirstBlockWait = std::chrono::milliseconds(250);
+
 // The drivers hand us their buffers; the synthesizer renders through its limiter.
-int renderForDriver(void* engine, int frames, int, float**, int outputs, float** out) {
+int renderForDriver(void* data, int frames, int, float**, int outputs, float** out) {
+    auto* renderer = static_cast<FluidAudioOutput::Renderer*>(data);
+    renderer->thread.noteCaller(frames);
     if (outputs < 2) return FLUID_FAILED;
-    static_cast<SynthEngine*>(engine)->render(frames, out[0], out[1]);
+    renderer->engine->render(frames, out[0], out[1]);
     return FLUID_OK;
 }
 
 }  // namespace
 
-FluidAudioOutput::FluidAudioOutput(std::vector<std::string> drivers)
-    : drivers_(std::move(drivers)) {}
+FluidAudioOutput::FluidAudioOutput(std::vector<std::string> drivers, AudioBuffering buffering)
+    : buffering_(buffering), drivers_(std::move(drivers)) {}
 
 FluidAudioOutput::~FluidAudioOutput() {
     stop();
@@ -27,14 +35,23 @@ FluidAudioOutput::~FluidAudioOutput() {
 bool FluidAudioOutput::start(SynthEngine& engine) {
     stop();
     preventJackServerAutostart();
+    fluid_settings_t* settings = engine.settings();
     for (const auto& name : drivers_) {
         if (name == "jack" && !jackServerMayAnswer()) continue;
-        fluid_settings_setstr(engine.settings(), "audio.driver", name.c_str());
-        driver_ = new_fluid_audio_driver2(engine.settings(), renderForDriver, &engine);
-        if (driver_ != nullptr) {
-            activeDriver_ = name;
-            return true;
-        }
+        fluid_settings_setstr(settings, "audio.driver", name.c_str());
+        // A JACK server keeps its own period and ignores this.
+        period_ = buffering_.periodFor(name == "jack" || realtimeAvailable());
+        fluid_settings_setint(settings, "audio.period-size", period_);
+        fluid_settings_setint(settings, "audio.periods", 2);
+        // The priority is ours to ask for, through rtkit too; FluidSynth would only warn.
+        fluid_settings_setint(settings, "audio.realtime-prio", 0);
+        renderer_.engine = &engine;
+        renderer_.thread.reset();
+        driver_ = new_fluid_audio_driver2(settings, renderForDriver, &renderer_);
+        if (driver_ == nullptr) continue;
+        activeDriver_ = name;
+        realTime_ = renderer_.thread.raise(kAudioPriority, kFirstBlockWait);
+        return true;
     }
     return false;
 }
@@ -44,6 +61,14 @@ void FluidAudioOutput::stop() {
     delete_fluid_audio_driver(driver_);
     driver_ = nullptr;
     activeDriver_.clear();
+    realTime_ = false;
+    renderer_.thread.reset();
+}
+
+AudioStatus FluidAudioOutput::status() const {
+    if (driver_ == nullptr) return {};
+    return {activeDriver_, activeDriver_ == "jack" ? renderer_.thread.frames() : period_,
+            realTime_};
 }
 
 }  // namespace tonvel

@@ -1,14 +1,24 @@
 #include "midi/backends/platform_midi_system.h"
 
-#include "midi/backends/fluid_audio_output.h"
+#include "midi/backends/audio_output_chain.h"
 #include "midi/backends/sendable_message.h"
 
 namespace tonvel {
 
-PlatformMidiSystem::PlatformMidiSystem()
-    : PlatformMidiSystem(std::make_unique<BuiltinSynth>(SoundFontSearch::systemDefault(),
-                                                        std::make_unique<FluidAudioOutput>()),
-                         std::make_unique<SystemMidiPorts>()) {}
+namespace {
+
+SoundFontSearch searchFor(const SoundOptions& options) {
+    if (options.soundFont.empty()) return SoundFontSearch::systemDefault();
+    return {options.soundFont.parent_path(), {options.soundFont.filename().string()}};
+}
+
+}  // namespace
+
+PlatformMidiSystem::PlatformMidiSystem(const SoundOptions& options)
+    : PlatformMidiSystem(
+          std::make_unique<BuiltinSynth>(searchFor(options),
+                                         AudioOutputChain::systemDefault(options.buffering)),
+          std::make_unique<SystemMidiPorts>()) {}
 
 PlatformMidiSystem::PlatformMidiSystem(std::unique_ptr<BuiltinSynth> synth,
                                        std::unique_ptr<SystemMidiPorts> ports)

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "midi/backends/builtin_synth.h"
+#include "midi/backends/sound_options.h"
 #include "midi/backends/system_midi_ports.h"
 #include "midi/midi_system.h"
 
@@ -12,9 +13,9 @@ namespace tonvel {
 // system ports of the list the last outputNames() call returned. Never throws.
 class PlatformMidiSystem : public MidiSystem {
   public:
-    // The built-in synthesizer with the distribution's SoundFont and sound through
-    // FluidSynth's drivers, and the ALSA and JACK ports.
-    PlatformMidiSystem();
+    // The built-in synthesizer with the distribution's SoundFont (or the one chosen) and sound
+    // through FluidSynth's drivers, and the ALSA and JACK ports.
+    explicit PlatformMidiSystem(const SoundOptions& options = {});
     PlatformMidiSystem(std::unique_ptr<BuiltinSynth> synth, std::unique_ptr<SystemMidiPorts> ports);
     ~PlatformMidiSystem() override;
 

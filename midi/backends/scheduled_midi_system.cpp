@@ -1,9 +1,8 @@
 #include "midi/backends/scheduled_midi_system.h"
 
-#include <pthread.h>
-#include <sched.h>
-
 #include <vector>
+
+#include "midi/backends/realtime_thread.h"
 
 namespace tonvel {
 
@@ -18,12 +17,13 @@ ScheduledMidiSystem::ScheduledMidiSystem(MidiSystem& output) : ScheduledMidiSyst
 
 ScheduledMidiSystem::ScheduledMidiSystem(MidiSystem& output, bool startThread) : output_(output) {
     if (!startThread) return;
-    sender_ = std::thread([this] { run(); });
-    sched_param priority{};
-    priority.sched_priority = kSenderPriority;
-    // Where the system allows it; otherwise the thread runs as any other and still keeps
-    // the beat off the window's thread.
-    realTime_ = pthread_setschedparam(sender_.native_handle(), SCHED_FIFO, &priority) == 0;
+    sender_ = std::thread([this] {
+        // Where the system allows it, by itself or through rtkit; otherwise the thread runs as
+        // any other and still keeps the beat off the window's thread. Asked from this thread so
+        // that a slow system bus holds nobody up.
+        realTime_ = raiseToRealtime(currentThreadId(), kSenderPriority) != RealtimeGrant::Refused;
+        run();
+    });
 }
 
 ScheduledMidiSystem::~ScheduledMidiSystem() {

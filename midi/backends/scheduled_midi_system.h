@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -46,7 +47,7 @@ class ScheduledMidiSystem : public MidiSystem {
     // With startThread false, for tests: messages wait until sendDue() is called.
     ScheduledMidiSystem(MidiSystem& output, bool startThread);
 
-    // Whether the sending thread runs at real-time priority.
+    // Whether the sending thread runs at real-time priority (once it has asked for it).
     bool realTime() const { return realTime_; }
 
   private:
@@ -66,7 +67,7 @@ class ScheduledMidiSystem : public MidiSystem {
     const void* timedSource_ = nullptr;
     bool stopping_ = false;
 
-    bool realTime_ = false;
+    std::atomic<bool> realTime_{false};
     std::thread sender_;
 };
 

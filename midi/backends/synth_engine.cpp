@@ -8,10 +8,9 @@ std::unique_ptr<SynthEngine> SynthEngine::create(const std::filesystem::path& so
     if (settings == nullptr) return nullptr;
     fluid_settings_setnum(settings, "synth.sample-rate", config.sampleRate);
     fluid_settings_setnum(settings, "synth.gain", config.gain);
-    fluid_settings_setint(settings, "audio.period-size", config.periodSize);
-    fluid_settings_setint(settings, "audio.periods", config.periods);
     // Without this a JACK output would be silent until connected by hand.
     fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", config.samplesOnDemand ? 1 : 0);
 
     fluid_synth_t* synth = new_fluid_synth(settings);
     if (synth == nullptr) {
@@ -28,7 +27,10 @@ std::unique_ptr<SynthEngine> SynthEngine::create(const std::filesystem::path& so
 
 SynthEngine::SynthEngine(fluid_settings_t* settings, fluid_synth_t* synth,
                          const SynthConfig& config)
-    : settings_(settings), synth_(synth), limiter_(config.ceiling, 0.08F, config.sampleRate) {}
+    : settings_(settings),
+      synth_(synth),
+      sampleRate_(config.sampleRate),
+      limiter_(config.ceiling, 0.08F, config.sampleRate) {}
 
 SynthEngine::~SynthEngine() {
     delete_fluid_synth(synth_);
@@ -69,10 +71,29 @@ void SynthEngine::play(uint32_t message) {
 }
 
 void SynthEngine::cutAllSound() {
+    // With samples read on demand the reset would drop the samples of every program in use and
+    // read them again when the channels take their programs back, at every refresh. The
+    // programs in use stay pinned in memory across it, until the next reset.
+    std::set<Program> inUse;
+    for (int channel = 0; channel < fluid_synth_count_midi_channels(synth_); ++channel) {
+        Program program{};
+        if (fluid_synth_get_program(synth_, channel, &program.soundFont, &program.bank,
+                                    &program.number) == FLUID_OK)
+            inUse.insert(program);
+    }
+    for (const Program& program : inUse) {
+        if (!pinned_.contains(program))
+            fluid_synth_pin_preset(synth_, program.soundFont, program.bank, program.number);
+    }
     // In this order: the reset alone lets the voices ring on in their release, and it
     // is the reset that clears the reverb.
     fluid_synth_system_reset(synth_);
     fluid_synth_all_sounds_off(synth_, -1);
+    for (const Program& program : pinned_) {
+        if (!inUse.contains(program))
+            fluid_synth_unpin_preset(synth_, program.soundFont, program.bank, program.number);
+    }
+    pinned_ = std::move(inUse);
 }
 
 void SynthEngine::silence() {

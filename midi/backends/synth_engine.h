@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "midi/backends/peak_limiter.h"
@@ -13,14 +14,13 @@ namespace tonvel {
 
 struct SynthConfig {
     double sampleRate = 48000.0;
-    // Audio buffering, read when an audio driver is created for this synthesizer.
-    // FluidSynth's PulseAudio stream buffers about one period: 256 frames is 5.3 ms and
-    // keeps a key press to its sound near 11 ms. 128 frames dropped out on a null sink.
-    int periodSize = 256;
-    int periods = 2;
     float gain = 0.7F;
     // The output limiter's ceiling, about -1 dBFS.
     float ceiling = 0.89F;
+    // Keeps in memory only the samples of the programs the channels have selected: a full
+    // General MIDI set holds some 150 MB, of which a player uses a few. A program's samples are
+    // read at its program change, not at its first note.
+    bool samplesOnDemand = true;
 };
 
 // A FluidSynth instance with one SoundFont loaded, with no audio output of its own:
@@ -50,14 +50,24 @@ class SynthEngine {
     void render(int frames, float* left, float* right);
 
     int soundFontCount() const;
+    double sampleRate() const { return sampleRate_; }
     fluid_settings_t* settings() const { return settings_; }
     fluid_synth_t* synth() const { return synth_; }
 
   private:
     SynthEngine(fluid_settings_t* settings, fluid_synth_t* synth, const SynthConfig& config);
 
+    struct Program {
+        int soundFont;
+        int bank;
+        int number;
+        auto operator<=>(const Program&) const = default;
+    };
+
     fluid_settings_t* settings_;
     fluid_synth_t* synth_;
+    std::set<Program> pinned_;
+    double sampleRate_;
     PeakLimiter limiter_;
 };
 

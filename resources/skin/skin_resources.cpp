@@ -1,6 +1,9 @@
 #include "resources/skin/skin_resources.h"
 
 #include <QFile>
+#include <QIcon>
+#include <QImage>
+#include <QImageReader>
 #include <QPixmap>
 #include <QString>
 
@@ -16,17 +19,32 @@ void initResources() {
     (void)registered;
 }
 
+QImage image(const QString& path) {
+    // Qt's own PNG reader, told the format: left to find it out, Qt first asks every image
+    // format plugin (SVG, JPEG, GIF, ICO) whether it knows the data, which loads them all.
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
 QPixmap pixmap(const QString& plain, double devicePixelRatio) {
     if (devicePixelRatio > 1) {
         QString large = plain;
         large.insert(large.lastIndexOf(QLatin1Char('.')), QLatin1String("@2x"));
         if (QFile::exists(large)) {
-            QPixmap sharp(large);
+            QPixmap sharp = QPixmap::fromImage(image(large));
             sharp.setDevicePixelRatio(2);
             return sharp;
         }
     }
-    return QPixmap(plain);
+    return QPixmap::fromImage(image(plain));
+}
+
+QIcon programIcon() {
+    QIcon icon;
+    icon.addPixmap(pixmap(QString::fromLatin1(kProgramIcon), 1));
+    icon.addPixmap(pixmap(QString::fromLatin1(kProgramIcon), 2));
+    return icon;
 }
 
 }  // namespace tonvel::skin

@@ -5,6 +5,8 @@
 // not, so load pictures for drawing with pixmap() below. The window shape must be taken
 // from the plain (1x) picture.
 
+class QIcon;
+class QImage;
 class QPixmap;
 class QString;
 
@@ -36,5 +38,10 @@ void initResources();
 // "@2x" version, marked as such, when the density is above 1 and that version exists.
 // Either way the pixmap covers the same number of logical pixels.
 QPixmap pixmap(const QString& path, double devicePixelRatio);
+// The picture at `path`, as it is (for the window shape, the plain picture).
+QImage image(const QString& path);
+// The program icon at both densities. These three read pictures without Qt's image format
+// plugins, which Qt would otherwise load to ask them.
+QIcon programIcon();
 
 }  // namespace tonvel::skin

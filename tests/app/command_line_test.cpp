@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <string>
 #include <vector>
 
@@ -38,7 +41,10 @@ INSTANTIATE_TEST_SUITE_P(
                     StartCase{"QtPlatformJoined", {"-platform=xcb"}},
                     StartCase{"QtDisplayAndStyle", {"-display", ":3", "-style", "fusion"}},
                     StartCase{"QtFlag", {"-reverse"}},
-                    StartCase{"QtWindowTitle", {"-qwindowtitle", "Piano", "-sync"}}),
+                    StartCase{"QtWindowTitle", {"-qwindowtitle", "Piano", "-sync"}},
+                    StartCase{"AudioPeriod", {"--audio-period", "512"}},
+                    StartCase{"AudioPeriodJoined", {"--audio-period=64"}},
+                    StartCase{"SoundFont", {"--soundfont", "/usr/share/sounds/sf2/TimGM6mb.sf2"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct EndCase {
@@ -75,7 +81,21 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"UnknownShortOption", {"-x"}, 2, "", "Try 'tonvel --help'"},
         EndCase{"QtOptionWithoutItsValue", {"-platform"}, 2, "", "Missing value after"},
         EndCase{"StrayArgument", {"song.mid"}, 2, "", "Unexpected argument 'song.mid'."},
-        EndCase{"ValueGivenToAFlag", {"--version=2"}, 2, "", "tonvel: "}),
+        EndCase{"ValueGivenToAFlag", {"--version=2"}, 2, "", "tonvel: "},
+        EndCase{"AudioPeriodNotAPowerOfTwo",
+                {"--audio-period", "100"},
+                2,
+                "",
+                "Invalid audio period '100'"},
+        EndCase{"AudioPeriodTooShort", {"--audio-period=32"}, 2, "", "from 64 to 8192"},
+        EndCase{"AudioPeriodWithoutFrames", {"--audio-period"}, 2, "", "Missing value after"},
+        EndCase{"SoundFontMissing",
+                {"--soundfont", "/nonexistent/x.sf2"},
+                2,
+                "",
+                "Cannot read the SoundFont '/nonexistent/x.sf2'."},
+        EndCase{"SoundFontIsAFolder", {"--soundfont", "/usr"}, 2, "", "Cannot read the SoundFont"},
+        EndCase{"HelpNamesTheSoundOptions", {"--help"}, 0, "--audio-period <frames>", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandLine, VersionFollowsTheVersionRecord) {
@@ -84,6 +104,25 @@ TEST(CommandLine, VersionFollowsTheVersionRecord) {
                                  .arg(kVersionMinor)
                                  .arg(kVersionRevision);
     EXPECT_EQ(read({"--version"}).output, expected);
+}
+
+TEST(CommandLine, SoundOptionsReachTheSynthesizer) {
+    const CommandLineVerdict plain = read({});
+    EXPECT_FALSE(plain.sound.buffering.chosenByUser());
+    EXPECT_TRUE(plain.sound.soundFont.empty());
+
+    const QString relative =
+        QStringLiteral("tonvel-test-%1.sf2").arg(QCoreApplication::applicationPid());
+    QFile file(relative);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const CommandLineVerdict chosen =
+        read({"--audio-period", "1024", "--soundfont", relative.toUtf8().constData()});
+    file.remove();
+    EXPECT_TRUE(chosen.start);
+    EXPECT_EQ(chosen.sound.buffering.periodFrames, 1024);
+    EXPECT_EQ(chosen.sound.soundFont, QFileInfo(relative).absoluteFilePath().toStdString())
+        << "a relative name is taken from the folder the program starts in";
 }
 
 TEST(CommandLine, HelpKeepsQtOptionsOutOfSight) {

@@ -58,6 +58,19 @@ TEST_F(SplashRun, LoadWritesTheFilesThenLoadsTheMainWindowWithItsLightsOff) {
     EXPECT_EQ(screen->load[1].caption, "Please wait...");
 }
 
+// The window is drawn before its load: until then it has opened no mixer.
+TEST_F(SplashRun, TheMixerOpensWithTheLoad) {
+    makeSplash();
+    EXPECT_TRUE(mixer.openedDevices.empty());
+    EXPECT_FALSE(screen->loaded());
+    EXPECT_EQ(screen->load[0].caption, "Please wait...") << "drawn before the load as after it";
+    screen->Form_Load();
+    EXPECT_EQ(mixer.openedDevices, std::vector<int>{0});
+    EXPECT_TRUE(screen->loaded());
+    screen->Form_Unload();
+    EXPECT_EQ(mixer.closeCount, 1);
+}
+
 TEST_F(SplashRun, LoadLetsTheSynthesizerBeHeard) {
     mixer.addControl(MixerLine::MasterOutput, MixerControlType::Volume, 0, 65535, 30000);
     mixer.addControl(MixerLine::MasterOutput, MixerControlType::Mute, 0, 1, 1);

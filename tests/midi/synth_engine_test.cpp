@@ -106,6 +106,60 @@ TEST(SynthEngine, RefusesAMissingOrBrokenSoundFont) {
     std::filesystem::remove(notASoundFont);
 }
 
+std::unique_ptr<SynthEngine> engineLoading(const char* soundFont, bool onDemand) {
+    if (!haveSoundFont(soundFont)) return nullptr;
+    SynthConfig config;
+    config.samplesOnDemand = onDemand;
+    return SynthEngine::create(kSystemSoundFonts / soundFont, config);
+}
+
+// Samples read at the program change sound exactly as samples read with the SoundFont, for
+// every program, before and after a reset, and for the drums.
+TEST(SynthEngine, SamplesLoadedOnDemandSoundTheSame) {
+    struct Case {
+        int channel;
+        int program;  // -1: none sent
+        int note;
+        bool resetFirst;
+    };
+    for (const char* soundFont : {"TimGM6mb.sf2", "FluidR3_GM.sf2"}) {
+        for (const Case& c :
+             {Case{0, -1, 60, false}, Case{0, 19, 60, false}, Case{0, 40, 67, false},
+              Case{0, 73, 72, false}, Case{0, 19, 60, true}, Case{9, -1, 38, false}}) {
+            auto onDemand = engineLoading(soundFont, true);
+            auto upFront = engineLoading(soundFont, false);
+            if (!onDemand || !upFront) break;
+            std::vector<float> heard[2];
+            for (SynthEngine* engine : {onDemand.get(), upFront.get()}) {
+                if (c.resetFirst) {
+                    engine->play(programChange(c.channel, 40));
+                    engine->silence();
+                }
+                if (c.program >= 0) engine->play(programChange(c.channel, c.program));
+                engine->play(noteOn(c.channel, c.note, 110));
+                heard[engine == upFront.get()] = engine->renderInterleaved(kHalfSecond);
+            }
+            EXPECT_GT(peakOf(heard[0]), 1e-3F) << soundFont << " program " << c.program;
+            // A drum kit read on demand sounds within a percent of one read up front.
+            EXPECT_LT(relativeDifference(heard[0], heard[1]), 0.02)
+                << soundFont << " program " << c.program << " note " << c.note;
+        }
+    }
+}
+
+// A note still sounding keeps the samples of its program when the channel moves on.
+TEST(SynthEngine, ANoteOutlivesTheChangeAwayFromItsProgram) {
+    auto engine = engineLoading("TimGM6mb.sf2", true);
+    if (!engine) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
+    engine->play(programChange(0, 19));  // organ: sounds while held
+    engine->play(noteOn(0, 60, 127));
+    engine->renderInterleaved(4800);
+    for (int program : {40, 0, 73}) engine->play(programChange(0, program));
+    EXPECT_GT(peakOf(engine->renderInterleaved(kHalfSecond)), 1e-2F);
+    engine->play(noteOff(0, 60));
+    engine->renderInterleaved(4 * kHalfSecond);
+}
+
 // Levels with the gain the built-in synthesizer picks for each bundled set.
 class SynthLevel : public ::testing::TestWithParam<std::string> {
   protected:

@@ -1,7 +1,10 @@
 // Key-to-sound latency, measured from outside the program: records the PulseAudio
 // monitor of the sink the piano plays into, presses a key through XTest, and finds the
-// sound's onset in the recording. Prints one latency per press and the median.
-//   tonvel_key_latency SOURCE KEYCODE PRESSES [THRESHOLD]
+// sound's onset in the recording. Prints one latency per press, the median and the 90th
+// percentile. With "click" for the key code, no key is pressed: a click is written straight to
+// the default sink through a stream of 64-frame buffering instead, the reference for the
+// shortest way a sound can take through the server.
+//   tonvel_key_latency SOURCE KEYCODE|click PRESSES [THRESHOLD]
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <pulse/error.h>
@@ -13,7 +16,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -28,6 +33,71 @@ struct Chunk {
     Clock::time_point arrived;
 };
 
+// Keeps a playback stream fed with silence, so that it runs at its shortest buffering, and
+// writes a loud click in place of the silence when asked.
+class ClickWriter {
+  public:
+    ClickWriter() {
+        pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 1};
+        pa_buffer_attr attr{};
+        attr.maxlength = static_cast<uint32_t>(-1);
+        attr.tlength = kFrames * sizeof(float) * 2;
+        attr.prebuf = static_cast<uint32_t>(-1);
+        attr.minreq = static_cast<uint32_t>(-1);
+        int error = 0;
+        stream_ = pa_simple_new(nullptr, "tonvel-latency", PA_STREAM_PLAYBACK, nullptr,
+                                "reference click", &format, nullptr, &attr, &error);
+        if (stream_) thread_ = std::thread([this] { run(); });
+    }
+    ~ClickWriter() {
+        running_ = false;
+        if (thread_.joinable()) thread_.join();
+        if (stream_) pa_simple_free(stream_);
+    }
+    bool ok() const { return stream_ != nullptr; }
+    // A new stream on an idle null sink can start with most of a second queued ahead of it:
+    // waits until that has played, dropping it if it does not go.
+    bool settle() {
+        int error = 0;
+        for (int attempt = 0; attempt < 60; ++attempt) {
+            if (pa_simple_get_latency(stream_, &error) < 20000) return true;
+            if (attempt == 20) pa_simple_flush(stream_, &error);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+    // The time the click left for the server.
+    Clock::time_point click() {
+        wanted_ = true;
+        while (wanted_) std::this_thread::sleep_for(std::chrono::microseconds(100));
+        return sent_;
+    }
+
+  private:
+    static constexpr size_t kFrames = 32;
+    void run() {
+        std::vector<float> silence(kFrames, 0.0F), loud(kFrames, 0.9F);
+        int error = 0;
+        while (running_) {
+            const bool click = wanted_;
+            if (click) sent_ = Clock::now();
+            const auto& chunk = click ? loud : silence;
+            if (pa_simple_write(stream_, chunk.data(), chunk.size() * sizeof(float), &error) < 0)
+                break;
+            if (click) wanted_ = false;
+        }
+    }
+    pa_simple* stream_ = nullptr;
+    std::thread thread_;
+    std::atomic<bool> running_{true};
+    std::atomic<bool> wanted_{false};
+    Clock::time_point sent_;
+};
+
+double percentile(const std::vector<double>& sorted, double p) {
+    return sorted[static_cast<size_t>(p * static_cast<double>(sorted.size() - 1) + 0.5)];
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -36,6 +106,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const char* source = argv[1];
+    const bool clicks = std::string(argv[2]) == "click";
     const unsigned keycode = static_cast<unsigned>(std::atoi(argv[2]));
     const int presses = std::atoi(argv[3]);
     const float threshold = argc > 4 ? std::strtof(argv[4], nullptr) : 0.01f;
@@ -51,8 +122,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot record %s: %s\n", source, pa_strerror(error));
         return 1;
     }
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) {
+    std::unique_ptr<ClickWriter> clicker;
+    if (clicks) {
+        clicker = std::make_unique<ClickWriter>();
+        if (!clicker->ok()) {
+            std::fprintf(stderr, "cannot write to the default sink\n");
+            return 1;
+        }
+    }
+    Display* display = clicks ? nullptr : XOpenDisplay(nullptr);
+    if (!clicks && !display) {
         std::fprintf(stderr, "cannot open display\n");
         return 1;
     }
@@ -74,14 +153,23 @@ int main(int argc, char** argv) {
     });
 
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    if (clicker && !clicker->settle()) {
+        std::fprintf(stderr, "the reference stream keeps a long delay\n");
+        return 1;
+    }
     std::vector<Clock::time_point> pressed;
     for (int i = 0; i < presses; ++i) {
-        pressed.push_back(Clock::now());
-        XTestFakeKeyEvent(display, keycode, True, 0);
-        XFlush(display);
-        std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        XTestFakeKeyEvent(display, keycode, False, 0);
-        XFlush(display);
+        if (clicks) {
+            pressed.push_back(clicker->click());
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        } else {
+            pressed.push_back(Clock::now());
+            XTestFakeKeyEvent(display, keycode, True, 0);
+            XFlush(display);
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            XTestFakeKeyEvent(display, keycode, False, 0);
+            XFlush(display);
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(550 + (i * 37) % 60));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -89,7 +177,8 @@ int main(int argc, char** argv) {
     reader.join();
     const pa_usec_t sourceLatency = pa_simple_get_latency(record, &error);
     pa_simple_free(record);
-    XCloseDisplay(display);
+    clicker.reset();
+    if (display) XCloseDisplay(display);
 
     // The time a frame was captured: its chunk's arrival, less the frames after it in
     // that chunk, less what the source still held.
@@ -120,8 +209,9 @@ int main(int argc, char** argv) {
     }
     if (latencies.empty()) return 1;
     std::sort(latencies.begin(), latencies.end());
-    std::printf("median %.1f ms, min %.1f ms, max %.1f ms, %zu of %d presses sounded\n",
-                latencies[latencies.size() / 2], latencies.front(), latencies.back(),
-                latencies.size(), presses);
+    std::printf(
+        "median %.1f ms, p90 %.1f ms, min %.1f ms, max %.1f ms, %zu of %d presses sounded\n",
+        percentile(latencies, 0.5), percentile(latencies, 0.9), latencies.front(), latencies.back(),
+        latencies.size(), presses);
     return 0;
 }

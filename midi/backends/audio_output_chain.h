@@ -1,0 +1,28 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "midi/backends/audio_buffering.h"
+#include "midi/backends/audio_output.h"
+
+namespace tonvel {
+
+// Several ways to the speakers, the first that starts carrying the sound.
+class AudioOutputChain : public AudioOutput {
+  public:
+    explicit AudioOutputChain(std::vector<std::unique_ptr<AudioOutput>> outputs);
+    // A JACK server's own period when one runs, since it then owns the sound card; else the
+    // PulseAudio (or PipeWire) server; else ALSA directly.
+    static std::unique_ptr<AudioOutputChain> systemDefault(const AudioBuffering& buffering);
+
+    bool start(SynthEngine& engine) override;
+    void stop() override;
+    AudioStatus status() const override;
+
+  private:
+    std::vector<std::unique_ptr<AudioOutput>> outputs_;
+    AudioOutput* active_ = nullptr;
+};
+
+}  // namespace tonvel
