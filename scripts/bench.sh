@@ -149,15 +149,28 @@ for font in FluidR3_GM.sf2 TimGM6mb.sf2; do
     fi
 done
 
+# A sound server runs at real-time priority on a desktop (rtkit): so does this one from here on.
+stop_and_wait "$pulse_pid"
+PULSE_REALTIME=1 pulse_start "$work/rt" || { echo "PulseAudio did not start"; exit 1; }
+pids+=("$pulse_pid")
+
 echo
-echo "== key to sound (PulseAudio null sink, key Z, $presses presses)"
+echo "== key to sound (PulseAudio null sink at real-time priority, key Z, $presses presses)"
+# The period the program's sound ended with: its own, or the last it grew to after dropouts.
+period_reached() {
+    local grown
+    grown=$(sed -nE 's/.*its buffer is now ([0-9]+) frames.*/\1/p' "$work/tonvel.log" | tail -n1)
+    if [[ -n $grown ]]; then echo "$grown frames after dropouts"; else echo "$1"; fi
+}
 # Prints "median p90" of the key's and of the click's way, and the program's render policy.
+# latency_run with|without [program options...]
 latency_run() {
-    local log=$work/latency.log
-    if [[ -n ${1:-} ]]; then
-        capsh --drop=cap_sys_nice -- -c "exec '$program_dir/tonvel'" >"$work/tonvel.log" 2>&1 &
+    local log=$work/latency.log rights=$1
+    shift
+    if [[ $rights == without ]]; then
+        capsh --drop=cap_sys_nice -- -c "exec '$program_dir/tonvel' $*" >"$work/tonvel.log" 2>&1 &
     else
-        "$program_dir/tonvel" >"$work/tonvel.log" 2>&1 &
+        "$program_dir/tonvel" "$@" >"$work/tonvel.log" 2>&1 &
     fi
     local program=$!
     focus_program_window || { echo "the window did not appear"; return 1; }
@@ -177,7 +190,7 @@ latency_line() {
     local label=$1 key_med=$2 key_p90=$3 click_med=$4 click_p90=$5 policy=$6 over over_p90
     over=$(awk -v a="$key_med" -v b="$click_med" 'BEGIN { printf "%.1f", a - b }')
     over_p90=$(awk -v a="$key_p90" -v b="$click_med" 'BEGIN { printf "%.1f", a - b }')
-    echo "$label: key $key_med / $key_p90 ms (median / p90), reference click $click_med / $click_p90 ms; render thread $policy"
+    echo "$label: key $key_med / $key_p90 ms (median / p90), reference click $click_med / $click_p90 ms; render thread $policy; period $(period_reached "$7 frames")"
     report "key -> sound over the click, median" "$over ms" "$over" \
         "before $before_latency ms" "$before_latency" "peer $peer_latency ms" "$peer_latency" \
         "goal $goal_latency ms" "$goal_latency"
@@ -185,11 +198,14 @@ latency_line() {
         "before $before_latency_p90 ms" "$before_latency_p90" "goal $goal_latency_p90 ms" \
         "$goal_latency_p90"
 }
-if read -r km kp cm cp policy < <(latency_run); then
-    latency_line "with real-time rights" "$km" "$kp" "$cm" "$cp" "$policy"
+if read -r km kp cm cp policy < <(latency_run with); then
+    latency_line "default, real-time rights" "$km" "$kp" "$cm" "$cp" "$policy" 128
 fi
-if read -r km kp cm cp policy < <(latency_run without-realtime); then
-    latency_line "without real-time rights" "$km" "$kp" "$cm" "$cp" "$policy"
+if read -r km kp cm cp policy < <(latency_run without); then
+    latency_line "default, no real-time rights" "$km" "$kp" "$cm" "$cp" "$policy" 256
+fi
+if read -r km kp cm cp policy < <(latency_run with --audio-period 256); then
+    latency_line "--audio-period 256, real-time rights" "$km" "$kp" "$cm" "$cp" "$policy" 256
 fi
 
 echo
@@ -228,10 +244,6 @@ report "window shape from the skin" "$shape ms" "$shape" \
 
 echo
 echo "== dropouts with every core busy (two busy loops; a held organ chord recorded at the sink)"
-# A sound server runs at real-time priority on a desktop (rtkit): so does this one.
-stop_and_wait "$pulse_pid"
-PULSE_REALTIME=1 pulse_start "$work/rt" || { echo "PulseAudio did not start"; exit 1; }
-pids+=("$pulse_pid")
 gaps_run() {
     local seconds=$1 rights=$2
     shift 2
@@ -250,7 +262,7 @@ gaps_run() {
         --rate=48000 | "$tools/tonvel_audio_gaps" 48000 0.5
     busy_stop
     for key in 52 56 59; do "$tools/tonvel_xkey" up $key; done
-    echo "  (render thread $(render_policy "$program"))"
+    echo "  (render thread $(render_policy "$program"); period $(period_reached "as started"))"
     stop_and_wait "$program"
 }
 echo "machine: $(busy_start; "$tools/tonvel_wakeup_latency" 10; busy_stop) (a real-time thread's wake-up lateness, busy)"

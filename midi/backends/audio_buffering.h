@@ -14,8 +14,9 @@ struct AudioBuffering {
     static constexpr int kSafePeriod = 256;   // 5.3 ms
     static constexpr int kSmallest = 64;
     static constexpr int kLargest = 8192;
-    // A chosen period grows no further than this after dropouts: 21 ms.
-    static constexpr int kLargestGrown = 1024;
+    // A period grows no further than this after dropouts: 10.7 ms. Where even this drops out,
+    // the machine's trouble is not the buffer, and a longer one would only add delay.
+    static constexpr int kLargestGrown = 512;
 
     // Frames per period. 0 lets the output choose: the short period where its audio thread
     // runs at real-time priority, the safe one where it does not, since a thread that the

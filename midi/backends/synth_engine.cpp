@@ -77,8 +77,10 @@ void SynthEngine::cutAllSound() {
     std::set<Program> inUse;
     for (int channel = 0; channel < fluid_synth_count_midi_channels(synth_); ++channel) {
         Program program{};
+        // A channel without a preset answers with SoundFont 0, which is none.
         if (fluid_synth_get_program(synth_, channel, &program.soundFont, &program.bank,
-                                    &program.number) == FLUID_OK)
+                                    &program.number) == FLUID_OK &&
+            program.soundFont != 0)
             inUse.insert(program);
     }
     for (const Program& program : inUse) {

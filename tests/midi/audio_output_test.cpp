@@ -64,7 +64,7 @@ TEST(AudioBuffering, ADropoutDoublesThePeriodOncePerStallUpToALimit) {
     };
     for (const Case& c :
          {Case{0, 128, milliseconds(5000), 256}, Case{0, 256, milliseconds(1000), 512},
-          Case{0, 512, milliseconds(60000), 1024}, Case{0, 1024, milliseconds(5000), 1024},
+          Case{0, 512, milliseconds(60000), 512}, Case{0, 1024, milliseconds(5000), 1024},
           Case{0, 128, milliseconds(999), 128}, Case{0, 128, milliseconds(0), 128},
           Case{128, 128, milliseconds(5000), 128}, Case{2048, 2048, milliseconds(5000), 2048}}) {
         const AudioBuffering buffering{c.chosen};
