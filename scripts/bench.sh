@@ -37,10 +37,10 @@ tools=$build/tests
 source scripts/lib/jack.sh
 source scripts/lib/x11.sh
 source scripts/lib/pulse.sh
+source scripts/lib/busy.sh
 
 work=$(mktemp -d /tmp/tonvel-bench-XXXXXX)
 pids=()
-busy_pids=()
 cleanup() {
     [[ ${#busy_pids[@]} -gt 0 ]] && kill "${busy_pids[@]}" 2>/dev/null
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do stop_and_wait "${pids[i]}"; done
@@ -69,16 +69,6 @@ report() {
         shift 2
     done
     echo "$line"
-}
-busy_start() {
-    for _ in 1 2; do
-        (while :; do :; done) &
-        busy_pids+=($!)
-    done
-}
-busy_stop() {
-    [[ ${#busy_pids[@]} -gt 0 ]] && kill "${busy_pids[@]}" 2>/dev/null
-    busy_pids=()
 }
 # The scheduling of the thread that renders for the PulseAudio server: real-time or not.
 render_policy() {
@@ -156,6 +146,20 @@ pids+=("$pulse_pid")
 
 echo
 echo "== key to sound (PulseAudio null sink at real-time priority, key Z, $presses presses)"
+# Starts the program with or without the right to real-time priority, its output in
+# tonvel.log, and waits until its main window has the focus: start_program with|without [options]
+start_program() {
+    local rights=$1
+    shift
+    if [[ $rights == without ]]; then
+        capsh --drop=cap_sys_nice -- -c "exec '$program_dir/tonvel' $*" >"$work/tonvel.log" 2>&1 &
+    else
+        "$program_dir/tonvel" "$@" >"$work/tonvel.log" 2>&1 &
+    fi
+    program=$!
+    focus_program_window || { echo "the window did not appear"; return 1; }
+    sleep 1.5
+}
 # The period the program's sound ended with: its own, or the last it grew to after dropouts.
 period_reached() {
     local grown
@@ -167,14 +171,7 @@ period_reached() {
 latency_run() {
     local log=$work/latency.log rights=$1
     shift
-    if [[ $rights == without ]]; then
-        capsh --drop=cap_sys_nice -- -c "exec '$program_dir/tonvel' $*" >"$work/tonvel.log" 2>&1 &
-    else
-        "$program_dir/tonvel" "$@" >"$work/tonvel.log" 2>&1 &
-    fi
-    local program=$!
-    focus_program_window || { echo "the window did not appear"; return 1; }
-    sleep 1.5
+    start_program "$rights" "$@" || return 1
     local policy
     policy=$(render_policy "$program")
     "$tools/tonvel_key_latency" test_null.monitor click "$presses" 0.003 >"$log"
@@ -247,14 +244,7 @@ echo "== dropouts with every core busy (two busy loops; a held organ chord recor
 gaps_run() {
     local seconds=$1 rights=$2
     shift 2
-    if [[ $rights == without ]]; then
-        capsh --drop=cap_sys_nice -- -c "exec '$program_dir/tonvel' $*" >"$work/tonvel.log" 2>&1 &
-    else
-        "$program_dir/tonvel" "$@" >"$work/tonvel.log" 2>&1 &
-    fi
-    local program=$!
-    focus_program_window || { echo "the window did not appear"; return 1; }
-    sleep 1.5
+    start_program "$rights" "$@" || return 1
     for key in 52 56 59; do "$tools/tonvel_xkey" down $key; done
     sleep 1
     busy_start

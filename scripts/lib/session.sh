@@ -8,29 +8,15 @@
 
 source "$(dirname "${BASH_SOURCE[0]}")/jack.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/x11.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/busy.sh"
 
 session_pids=()
-busy_pids=()
 
 session_stop() {
     busy_stop
     for ((i = ${#session_pids[@]} - 1; i >= 0; i--)); do stop_and_wait "${session_pids[i]}"; done
     session_pids=()
     [[ -n ${work:-} && -z ${KEEP:-} ]] && rm -rf "$work"
-}
-
-# Two busy loops, one per core of these machines, beside the program.
-busy_start() {
-    local n=${1:-2}
-    for ((i = 0; i < n; i++)); do
-        (while :; do :; done) &
-        busy_pids+=($!)
-    done
-}
-
-busy_stop() {
-    [[ ${#busy_pids[@]} -gt 0 ]] && kill "${busy_pids[@]}" 2>/dev/null
-    busy_pids=()
 }
 
 session_start() {
