@@ -68,6 +68,8 @@ class Program : public tonvel::SplashHost {
     }
 
     void showMainWindow() override {
+        // From now on the program ends when its main window closes.
+        QApplication::setQuitOnLastWindowClosed(true);
         window_.refresh();
         window_.show();
         window_.activateWindow();
@@ -153,6 +155,9 @@ int main(int argc, char** argv) {
     // Held keys then report presses alone, so a repeat never looks like a release.
     tonvel::enableDetectableAutoRepeat();
 
+    // The splash does not count as a window for Qt: without this, a message box closed while the
+    // main window loads behind it (an unreadable settings file) would end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
     Program program(programDirectory, executableDirectory, sound);
     tonvel::TerminationSignals terminationSignals([&program] { program.endCleanly(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
