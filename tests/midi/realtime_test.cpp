@@ -6,8 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <future>
+#include <string>
 #include <thread>
+#include <vector>
+
+extern char** environ;
 
 #include "fake_rtkit.h"
 #include "midi/backends/realtime_thread.h"
@@ -66,26 +71,52 @@ struct ChildReport {
     rlim_t cpuTimeLimit = 0;
 };
 
+constexpr char kChildPriority[] = "TONVEL_RAISE_CHILD";
+constexpr char kChildReportFd[] = "TONVEL_RAISE_FD";
+
+// The child's side of raiseWithoutRights, in a fresh image of this program before any test
+// runs. A child forked from a process with threads (the fake rtkit's bus) may neither make
+// threads nor allocate: a sanitizer's allocator then waits for ever on a lock of the parent's.
+[[maybe_unused]] const bool ranAsChild = [] {
+    const char* priority = std::getenv(kChildPriority);
+    const char* fd = std::getenv(kChildReportFd);
+    if (priority == nullptr || fd == nullptr) return false;
+    dropRealtimeRights();
+    ChildReport report;
+    {
+        ParkedThread thread;
+        report.thread = thread.id();
+        report.grant = raiseToRealtime(thread.id(), std::atoi(priority));
+        report.realTime = runsAtRealtime(thread.id());
+    }
+    rlimit limit{};
+    getrlimit(RLIMIT_RTTIME, &limit);
+    report.cpuTimeLimit = limit.rlim_max;
+    const bool written = write(std::atoi(fd), &report, sizeof report) == sizeof report;
+    _exit(written ? 0 : 1);
+}();
+
 // Raises a thread's priority in a child process that has no real-time rights of its own.
 ChildReport raiseWithoutRights(int priority) {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) return {};
+    // Everything the child needs is made before the fork: after it, only exec.
+    std::vector<std::string> variables;
+    for (char** v = environ; *v != nullptr; ++v) variables.emplace_back(*v);
+    variables.push_back(std::string(kChildPriority) + "=" + std::to_string(priority));
+    variables.push_back(std::string(kChildReportFd) + "=" + std::to_string(pipeEnds[1]));
+    std::vector<char*> environment;
+    for (std::string& v : variables) environment.push_back(v.data());
+    environment.push_back(nullptr);
+    // Should the child not take its part, it runs no test and reports nothing.
+    char name[] = "tonvel_midi_tests";
+    char noTests[] = "--gtest_filter=-*";
+    char* arguments[] = {name, noTests, nullptr};
     const pid_t child = fork();
     if (child == 0) {
         close(pipeEnds[0]);
-        dropRealtimeRights();
-        ChildReport report;
-        {
-            ParkedThread thread;
-            report.thread = thread.id();
-            report.grant = raiseToRealtime(thread.id(), priority);
-            report.realTime = runsAtRealtime(thread.id());
-        }
-        rlimit limit{};
-        getrlimit(RLIMIT_RTTIME, &limit);
-        report.cpuTimeLimit = limit.rlim_max;
-        const bool written = write(pipeEnds[1], &report, sizeof report) == sizeof report;
-        _exit(written ? 0 : 1);
+        execve("/proc/self/exe", arguments, environment.data());
+        _exit(127);
     }
     close(pipeEnds[1]);
     ChildReport report;
