@@ -8,7 +8,7 @@
 #include "app/command_line.h"
 #include "app/display_hold.h"
 #include "app/instance_lock.h"
-#include "app/output_clock.h"
+#include "foundation/output_clock.h"
 #include "app/piano_window.h"
 #include "app/program_directory.h"
 #include "app/qt_auxiliary_windows.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/output_clock.h"
+#include "foundation/output_clock.h"
 #include "app/timer_binding.h"
 #include "midi/backends/scheduled_midi_system.h"
 #include "shell/frm_piano.h"

@@ -1,13 +1,9 @@
 #include "app/startup_after_paint.h"
 
 #include <QEvent>
-#include <QGuiApplication>
 #include <QWidget>
 
-#ifdef TONVEL_HAVE_X11
-// After Qt: Xlib's macros would break Qt's headers.
-#include <X11/Xlib.h>
-#endif
+#include "app/x11_keyboard.h"
 
 namespace tonvel {
 
@@ -16,11 +12,7 @@ namespace {
 // The picture is sent to the X server when the paint ends, but the server draws it only once
 // the requests leave our buffer; waiting for its answer makes sure they have been drawn.
 void waitForTheDisplay() {
-#ifdef TONVEL_HAVE_X11
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 && x11->display()) XSync(x11->display(), False);
-#endif
+    syncX11Display();
 }
 
 }  // namespace

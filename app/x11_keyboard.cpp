@@ -1,8 +1,8 @@
 #include "app/x11_keyboard.h"
 
-#include "app/numlock.h"
-
 #include <QGuiApplication>
+
+#include "app/numlock.h"
 
 #ifdef TONVEL_HAVE_X11
 // After Qt: Xlib's macros (None, Bool, Status...) would break Qt's headers.
@@ -76,6 +76,10 @@ uint32_t altGrStateMask() {
     return XkbKeysymToModifiers(display, XK_ISO_Level3_Shift);
 }
 
+void syncX11Display() {
+    if (Display* display = x11Display()) XSync(display, False);
+}
+
 #else
 
 bool numLockIsOn() {
@@ -93,6 +97,7 @@ std::optional<std::vector<uint32_t>> x11KeycodesHeld() {
 uint32_t altGrStateMask() {
     return 0;
 }
+void syncX11Display() {}
 
 #endif
 

@@ -20,4 +20,7 @@ std::optional<std::vector<uint32_t>> x11KeycodesHeld();
 // The state bit that AltGr (ISO_Level3_Shift) sets on this layout; 0 when none.
 uint32_t altGrStateMask();
 
+// Waits until the X server has handled every request sent so far; nothing off X11.
+void syncX11Display();
+
 }  // namespace tonvel

@@ -41,8 +41,7 @@ void MidiOut::closeMidiOut() {
 
 bool MidiOut::send(int status, int channel, int data1, int data2) {
     if (channel < 0 || channel > 15 || !isDataByte(data1) || !isDataByte(data2)) return false;
-    const uint32_t message = static_cast<uint32_t>(status + channel) |
-                             static_cast<uint32_t>(data1) << 8 | static_cast<uint32_t>(data2) << 16;
+    const uint32_t message = packMessage(status + channel, data1, data2);
     if (system_.sendShortMessage(message) && onSent) onSent(message);
     return true;
 }
@@ -50,9 +49,8 @@ bool MidiOut::send(int status, int channel, int data1, int data2) {
 bool MidiOut::sendMessage(uint32_t message) {
     const int status = message & 0xFF;
     if (status < 0x80 || status >= 0xF0 || (message >> 24) != 0) return false;
-    const int kind = status & 0xF0;
-    const int data2 = kind == 0xC0 || kind == 0xD0 ? 0 : static_cast<int>((message >> 16) & 0xFF);
-    return send(kind, status & 0x0F, static_cast<int>((message >> 8) & 0xFF), data2);
+    const int data2 = dataByteCount(status) == 1 ? 0 : static_cast<int>((message >> 16) & 0xFF);
+    return send(status & 0xF0, status & 0x0F, static_cast<int>((message >> 8) & 0xFF), data2);
 }
 
 bool MidiOut::noteOn(int channel, int note, int velocity) {
@@ -63,11 +61,15 @@ bool MidiOut::noteOff(int channel, int note) {
     return send(0x80, channel, note, 0);
 }
 
+std::array<uint32_t, 3> programSelection(int channel, int program) {
+    return {packMessage(0xB0 + channel, 0x00, 0), packMessage(0xB0 + channel, 0x20, 0),
+            packMessage(0xC0 + channel, program, 0)};
+}
+
 bool MidiOut::selectProgram(int channel, int program) {
     if (channel < 0 || channel > 15 || !isDataByte(program)) return false;
-    send(0xB0, channel, 0x00, 0);
-    send(0xB0, channel, 0x20, 0);
-    return send(0xC0, channel, program, 0);
+    for (const uint32_t message : programSelection(channel, program)) sendMessage(message);
+    return true;
 }
 
 }  // namespace tonvel

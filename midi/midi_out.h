@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -9,6 +10,9 @@
 #include "midi/midi_system.h"
 
 namespace tonvel {
+
+// The messages that choose `program` on `channel`: bank 0 (both bytes), then the program.
+std::array<uint32_t, 3> programSelection(int channel, int program);
 
 // The program's single connection to a MIDI output, and the only way messages leave.
 class MidiOut {

@@ -25,6 +25,18 @@ class MidiSystem {
     virtual void dropTimed(const void* source) { (void)source; }
 };
 
+// Data bytes after a channel message's status: one for a program change or channel pressure.
+inline constexpr int dataByteCount(uint8_t status) {
+    const uint8_t kind = status & 0xF0;
+    return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
+}
+
+// A short message packed as MidiSystem::sendShortMessage takes it.
+inline constexpr uint32_t packMessage(int status, int data1, int data2) {
+    return static_cast<uint32_t>(status) | static_cast<uint32_t>(data1) << 8 |
+           static_cast<uint32_t>(data2) << 16;
+}
+
 // Bytes of a packed short message, in wire order, 2 or 3 of them.
 std::vector<uint8_t> shortMessageBytes(uint32_t message);
 

@@ -6,8 +6,7 @@ std::vector<uint8_t> shortMessageBytes(uint32_t message) {
     const uint8_t status = message & 0xFF;
     const uint8_t data1 = (message >> 8) & 0xFF;
     const uint8_t data2 = (message >> 16) & 0xFF;
-    const uint8_t kind = status & 0xF0;
-    if (kind == 0xC0 || kind == 0xD0) return {status, data1};
+    if (dataByteCount(status) == 1) return {status, data1};
     return {status, data1, data2};
 }
 

@@ -4,16 +4,13 @@
 #include <cmath>
 #include <map>
 
+#include "midi/midi_system.h"
+
 namespace tonvel {
 
 namespace {
 
 constexpr const char* kTrackName = "Tonvel";
-
-int dataBytesOf(uint8_t status) {
-    const uint8_t kind = status & 0xF0;
-    return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
-}
 
 void putVariable(std::string& out, uint32_t value) {
     uint8_t groups[5];
@@ -109,7 +106,7 @@ std::string writeMidiFile(const std::vector<TimedMessage>& messages) {
         const uint8_t status = timed.message & 0xFF;
         track += static_cast<char>(status);
         track += static_cast<char>((timed.message >> 8) & 0x7F);
-        if (dataBytesOf(status) == 2) track += static_cast<char>((timed.message >> 16) & 0x7F);
+        if (dataByteCount(status) == 2) track += static_cast<char>((timed.message >> 16) & 0x7F);
     }
     putVariable(track, 0);
     track += std::string("\xFF\x2F\x00", 3);
@@ -204,7 +201,7 @@ std::optional<std::vector<TimedMessage>> readMidiFile(std::string_view bytes, st
                 data1 = track.byte();
             }
             std::optional<uint8_t> data2 = 0;
-            if (dataBytesOf(status) == 2) data2 = track.byte();
+            if (dataByteCount(status) == 2) data2 = track.byte();
             if (!data1 || !data2) return failure(error, "a track is cut short");
             if (*data1 >= 0x80 || *data2 >= 0x80)
                 return failure(error, "a data byte is out of range");

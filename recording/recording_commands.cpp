@@ -1,28 +1,14 @@
 #include <ctime>
 #include <filesystem>
 
+#include "foundation/output_clock.h"
+#include "midi/midi_out.h"
 #include "recording/recording_file.h"
 #include "shell/frm_piano.h"
 
 namespace tonvel {
 
 namespace {
-
-// The time when no clock was given: the present.
-class PresentClock : public Clock {
-  public:
-    std::chrono::steady_clock::time_point now() override {
-        return std::chrono::steady_clock::now();
-    }
-};
-
-uint32_t programChange(int channel, int program) {
-    return static_cast<uint32_t>(0xC0 + channel) | static_cast<uint32_t>(program) << 8;
-}
-
-uint32_t bankSelect(int channel, int controller) {
-    return static_cast<uint32_t>(0xB0 + channel) | static_cast<uint32_t>(controller) << 8;
-}
 
 // "~/Music/Tonvel/..." rather than the whole path, where it is under the home folder.
 std::string shownPath(const std::string& path, const std::string& home) {
@@ -33,7 +19,8 @@ std::string shownPath(const std::string& path, const std::string& home) {
 }  // namespace
 
 Clock& frmPiano::clock() {
-    static PresentClock present;
+    // With no clock given, the present.
+    static OutputClock present;
     return services_.clock ? *services_.clock : present;
 }
 
@@ -45,9 +32,9 @@ void frmPiano::mnu_record_Click() {
     if (!take_) {
         // The file starts with the instrument in use, so that it sounds the same from its first
         // note.
-        take_ = std::make_unique<Take>(
-            clock().now(), std::vector<uint32_t>{bankSelect(0, 0x00), bankSelect(0, 0x20),
-                                                 programChange(0, state.currentProgram)});
+        const auto selection = programSelection(0, state.currentProgram);
+        take_ = std::make_unique<Take>(clock().now(),
+                                       std::vector<uint32_t>(selection.begin(), selection.end()));
         shpRec.visible = lblRec.visible = true;
         setRecordingChecks();
         PCap.caption = "Recording : ON";

@@ -9,11 +9,6 @@ namespace tonvel {
 
 namespace {
 
-// FluidSynth's own choice for its audio threads: above the desktop, below a JACK server's.
-constexpr int kAudioPriority = 60;
-// A driver renders its first block as soon as its thread starts.
-constexpr auto kFirstBlockWait = std::chrono::milliseconds(250);
-
 // The drivers hand us their buffers; the synthesizer renders through its limiter.
 int renderForDriver(void* data, int frames, int, float**, int outputs, float** out) {
     auto* renderer = static_cast<FluidAudioOutput::Renderer*>(data);
@@ -50,7 +45,7 @@ bool FluidAudioOutput::start(SynthEngine& engine) {
         driver_ = new_fluid_audio_driver2(settings, renderForDriver, &renderer_);
         if (driver_ == nullptr) continue;
         activeDriver_ = name;
-        realTime_ = renderer_.thread.raise(kAudioPriority, kFirstBlockWait);
+        realTime_ = renderer_.thread.raise();
         return true;
     }
     return false;

@@ -13,9 +13,6 @@ namespace tonvel {
 
 namespace {
 
-// As FluidSynth's audio threads: above the desktop, below a JACK server's.
-constexpr int kAudioPriority = 60;
-constexpr auto kFirstRequestWait = std::chrono::milliseconds(250);
 constexpr size_t kFrameBytes = 2 * sizeof(float);
 // The most the synthesizer renders in one go, so that its buffers stay small.
 constexpr size_t kChunkFrames = 1024;
@@ -50,7 +47,7 @@ bool PulseAudioOutput::start(SynthEngine& engine) {
         stop();
         return false;
     }
-    realTime_ = thread_.raise(kAudioPriority, kFirstRequestWait);
+    realTime_ = thread_.raise();
     return true;
 }
 

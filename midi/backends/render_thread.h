@@ -15,9 +15,14 @@ class RenderThread {
     void noteCaller(int frames);
     // Forgets the thread, for a driver about to start.
     void reset();
+    // FluidSynth's own choice for its audio threads: above the desktop, below a JACK server's.
+    static constexpr int kAudioPriority = 60;
+    // A driver renders its first block as soon as its thread starts.
+    static constexpr std::chrono::milliseconds kFirstCallWait{250};
+
     // Waits up to `wait` for the first call, then raises that thread unless it runs at
     // real-time priority already. Whether it does so now.
-    bool raise(int priority, std::chrono::milliseconds wait);
+    bool raise(int priority = kAudioPriority, std::chrono::milliseconds wait = kFirstCallWait);
     int frames() const { return frames_.load(std::memory_order_relaxed); }
 
   private:
