@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "fakes/scoped_environment.h"
+
 namespace tonvel {
 namespace {
 
@@ -16,26 +18,19 @@ namespace {
 class DisplayHoldTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (auto& [name, value] : saved)
-            if (const char* now = std::getenv(name)) value = now;
         if (std::system("command -v Xvfb >/dev/null 2>&1") != 0)
             GTEST_SKIP() << "Xvfb is not installed (scripts/setup.sh --tests installs it)";
         display = ":" + std::to_string(300 + ::getpid() % 300);
-        ::setenv("DISPLAY", display.c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        displayVariable.emplace("DISPLAY", display.c_str());
+        platformVariable.emplace("QT_QPA_PLATFORM", "xcb");
     }
     void TearDown() override {
         if (server > 0) {
             ::kill(server, SIGTERM);
             ::waitpid(server, nullptr, 0);
         }
-        for (auto& [name, value] : saved) {
-            if (value) {
-                ::setenv(name, value->c_str(), 1);
-            } else {
-                ::unsetenv(name);
-            }
-        }
+        displayVariable.reset();
+        platformVariable.reset();
     }
     // Starts an X server on the test's display after `delayMs`.
     void startServerAfter(int delayMs) {
@@ -48,8 +43,7 @@ class DisplayHoldTest : public ::testing::Test {
         }
     }
 
-    std::pair<const char*, std::optional<std::string>> saved[2] = {{"DISPLAY", {}},
-                                                                   {"QT_QPA_PLATFORM", {}}};
+    std::optional<testing::ScopedEnvironment> displayVariable, platformVariable;
     std::string display;
     pid_t server = -1;
 };

@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 
+#include "fakes/scoped_environment.h"
+
 namespace tonvel {
 namespace {
 
@@ -30,33 +32,20 @@ class InstanceLockTest : public ::testing::Test {
         fs::create_directories(root / "runtime");
         fs::create_directories(root / "tmp");
         fs::permissions(root / "runtime", fs::perms::owner_all);
-        saveEnv("XDG_RUNTIME_DIR", savedRuntime);
-        saveEnv("TMPDIR", savedTemp);
-        ::setenv("XDG_RUNTIME_DIR", runtime().c_str(), 1);
-        ::setenv("TMPDIR", temp().c_str(), 1);
+        runtimeVariable.emplace("XDG_RUNTIME_DIR", runtime().c_str());
+        tempVariable.emplace("TMPDIR", temp().c_str());
     }
     void TearDown() override {
-        restoreEnv("XDG_RUNTIME_DIR", savedRuntime);
-        restoreEnv("TMPDIR", savedTemp);
+        runtimeVariable.reset();
+        tempVariable.reset();
         fs::remove_all(root);
     }
     std::string runtime() const { return (root / "runtime").string(); }
     std::string temp() const { return (root / "tmp").string(); }
     std::string fallback() const { return temp() + "/tonvel-" + std::to_string(::geteuid()); }
 
-    static void saveEnv(const char* name, std::optional<std::string>& into) {
-        if (const char* value = std::getenv(name)) into = value;
-    }
-    static void restoreEnv(const char* name, const std::optional<std::string>& value) {
-        if (value) {
-            ::setenv(name, value->c_str(), 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-
     fs::path root;
-    std::optional<std::string> savedRuntime, savedTemp;
+    std::optional<testing::ScopedEnvironment> runtimeVariable, tempVariable;
 };
 
 TEST_F(InstanceLockTest, ASecondInstanceIsRefusedUntilTheFirstEnds) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/scoped_environment.h"
 #include "midi/backends/audio_buffering.h"
 #include "midi/backends/audio_output_chain.h"
 #include "midi/backends/jack_server_socket.h"
@@ -128,25 +129,7 @@ TEST(AudioOutputChain, TheFirstOutputThatStartsCarriesTheSound) {
     }
 }
 
-// Sets an environment variable for one test.
-class ScopedEnvironment {
-  public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnvironment() {
-        if (saved_) {
-            setenv(name_, saved_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
+using testing::ScopedEnvironment;
 
 TEST(PulseAudioOutput, WithoutAServerItRefusesAndTheChainMovesOn) {
     auto engine = SynthEngine::create(kSystemSoundFonts / "TimGM6mb.sf2", {});
