@@ -42,7 +42,7 @@ source scripts/lib/busy.sh
 work=$(mktemp -d /tmp/tonvel-bench-XXXXXX)
 pids=()
 cleanup() {
-    [[ ${#busy_pids[@]} -gt 0 ]] && kill "${busy_pids[@]}" 2>/dev/null
+    busy_stop
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do stop_and_wait "${pids[i]}"; done
     [[ -n ${KEEP:-} ]] && echo "kept $work" || rm -rf "$work"
 }

@@ -12,6 +12,7 @@ build=$(cd "${1:-build-asan-app}" && pwd)
 cycles=${2:-50}
 source "$here/lib/jack.sh"
 source "$here/lib/x11.sh"
+source "$here/lib/pulse.sh"
 xkey=${XKEY:-$here/../build-ci/tests/tonvel_xkey}
 [[ -x $xkey ]] || { echo "cycles: no $xkey; build the target tonvel_xkey" >&2; exit 2; }
 
@@ -19,10 +20,6 @@ work=$(mktemp -d /tmp/tonvel-cycles-XXXXXX)
 chmod 700 "$work"
 mkdir -m 700 "$work/runtime" "$work/home" "$work/logs"
 export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime TMPDIR=$work
-export PULSE_RUNTIME_PATH=$work/runtime/pulse PULSE_STATE_PATH=$work/pulse-state
-export PULSE_SERVER=unix:$work/runtime/pulse/native
-printf 'autospawn = no\n' >"$work/client.conf"
-export PULSE_CLIENTCONFIG=$work/client.conf
 export JACK_DEFAULT_SERVER=tonvel-cycles-$$ JACK_NO_START_SERVER=1 JACK_NO_AUDIO_RESERVATION=1
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
@@ -37,11 +34,8 @@ xvfb_start 200 || { echo "cycles: Xvfb did not start" >&2; exit 1; }
 pids+=("$xvfb_pid")
 jack_start "$JACK_DEFAULT_SERVER" "$work/jackd.log" || { echo "cycles: no JACK" >&2; exit 1; }
 pids+=("$jack_pid")
-pulseaudio --daemonize=no --system=false --exit-idle-time=-1 --realtime=no --high-priority=no \
-    --use-pid-file=no --log-target=stderr -n --load="module-null-sink sink_name=cycles rate=48000" \
-    --load=module-native-protocol-unix >"$work/pulse.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pulse_start "$work" || { echo "cycles: PulseAudio did not start" >&2; exit 1; }
+pids+=("$pulse_pid")
 
 cp "$build/tonvel" "$work/"
 bad=0
