@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QTimer>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 
 #include "app/application_identity.h"
@@ -96,6 +98,10 @@ class Program : public tonvel::SplashHost {
     }
 
     void start() {
+        // What the sound's threads met is told from here, once each: they never print.
+        reports_.setInterval(1000);
+        QObject::connect(&reports_, &QTimer::timeout, [this] { tellReports(); });
+        reports_.start();
         splash_ = std::make_unique<tonvel::splash>(*this, mixer_, programDirectory_.toStdString());
         splashWindow_ = std::make_unique<tonvel::SplashWindow>(*splash_);
         // The SoundFont and the MIDI output take a while to load: the splash shows first.
@@ -112,6 +118,11 @@ class Program : public tonvel::SplashHost {
     }
 
   private:
+    void tellReports() {
+        for (const auto& text : {midi_.report(), platformMidi_.report()})
+            if (text) std::fprintf(stderr, "tonvel: %s\n", text->c_str());
+    }
+
     QString programDirectory_;
     QString executableDirectory_;
     tonvel::PlatformMidiSystem platformMidi_;
@@ -130,6 +141,7 @@ class Program : public tonvel::SplashHost {
     std::unique_ptr<tonvel::splash> splash_;
     std::unique_ptr<tonvel::SplashWindow> splashWindow_;
     std::unique_ptr<tonvel::StartupAfterPaint> splashLoad_;
+    QTimer reports_;
 };
 
 }  // namespace

@@ -1,10 +1,19 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace tonvel {
+
+// What became of one message handed to an output.
+enum class SendResult {
+    Sent,
+    Busy,    // the output cannot take it now; the same message may be offered again later
+    Failed,  // nothing is open, the message is not one, or the output refused it
+};
 
 // The platform's MIDI output service: the built-in synthesizer plus the system's
 // MIDI ports. Device number -1 is the built-in synthesizer; 0..N-1 are the ports
@@ -20,6 +29,10 @@ class MidiSystem {
     // One short message packed as status | data1 << 8 | data2 << 16. Sends 2 or 3
     // bytes depending on the status. False when nothing is open or the send failed.
     virtual bool sendShortMessage(uint32_t message) = 0;
+    // As sendShortMessage, telling an output that is full for now from one that refused.
+    virtual SendResult trySend(uint32_t message) {
+        return sendShortMessage(message) ? SendResult::Sent : SendResult::Failed;
+    }
     // Forgets what the ticks of `source` (a timer) handed over ahead of its time and has not
     // left yet. Outputs that send everything at once have nothing to forget.
     virtual void dropTimed(const void* source) { (void)source; }
@@ -37,7 +50,17 @@ inline constexpr uint32_t packMessage(int status, int data1, int data2) {
            static_cast<uint32_t>(data2) << 16;
 }
 
-// Bytes of a packed short message, in wire order, 2 or 3 of them.
+// Bytes of a packed short message, in wire order, 2 or 3 of them; no allocation, for the
+// threads that must not.
+struct ShortMessageBytes {
+    std::array<uint8_t, 3> bytes{};
+    size_t size = 0;
+    const uint8_t* data() const { return bytes.data(); }
+    const uint8_t* begin() const { return bytes.data(); }
+    const uint8_t* end() const { return bytes.data() + size; }
+    uint8_t operator[](size_t i) const { return bytes[i]; }
+};
+ShortMessageBytes packedBytes(uint32_t message);
 std::vector<uint8_t> shortMessageBytes(uint32_t message);
 
 }  // namespace tonvel

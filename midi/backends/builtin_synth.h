@@ -30,6 +30,7 @@ class BuiltinSynth {
     // False unless open. The message must be sendable (isSendableShortMessage).
     bool send(uint32_t message);
 
+    AudioStatus audioStatus() const { return audio_->status(); }
     // Null before the first successful load.
     SynthEngine* engine() const { return engine_.get(); }
     int soundFontLoads() const { return soundFontLoads_; }

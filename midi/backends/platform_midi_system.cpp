@@ -51,9 +51,27 @@ void PlatformMidiSystem::close() {
 }
 
 bool PlatformMidiSystem::sendShortMessage(uint32_t message) {
-    if (!isSendableShortMessage(message)) return false;
-    if (synth_->isOpen()) return synth_->send(message);
-    return ports_->send(shortMessageBytes(message));
+    return trySend(message) == SendResult::Sent;
+}
+
+SendResult PlatformMidiSystem::trySend(uint32_t message) {
+    if (!isSendableShortMessage(message)) return SendResult::Failed;
+    if (synth_->isOpen()) return synth_->send(message) ? SendResult::Sent : SendResult::Failed;
+    const auto bytes = packedBytes(message);
+    return ports_->send(bytes.data(), bytes.size);
+}
+
+}  // namespace tonvel
+
+namespace tonvel {
+
+std::optional<std::string> PlatformMidiSystem::report() {
+    const AudioStatus status = synth_->audioStatus();
+    const int before = reportedPeriod_;
+    reportedPeriod_ = status.periodFrames;
+    if (before == 0 || status.periodFrames <= before) return std::nullopt;
+    return "the sound dropped out; its buffer is now " + std::to_string(status.periodFrames) +
+           " frames";
 }
 
 }  // namespace tonvel

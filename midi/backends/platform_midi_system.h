@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "midi/backends/builtin_synth.h"
 #include "midi/backends/sound_options.h"
@@ -23,13 +25,18 @@ class PlatformMidiSystem : public MidiSystem {
     bool open(int deviceNumber) override;
     void close() override;
     bool sendShortMessage(uint32_t message) override;
+    SendResult trySend(uint32_t message) override;
 
     BuiltinSynth& builtinSynth() { return *synth_; }
+    // What the sound's threads met since the last call, told once each: a dropout that made
+    // the audio period grow. From the window's thread.
+    std::optional<std::string> report();
 
   private:
     std::unique_ptr<BuiltinSynth> synth_;
     std::unique_ptr<SystemMidiPorts> ports_;
     std::vector<SystemMidiPort> listedPorts_;
+    int reportedPeriod_ = 0;
 };
 
 }  // namespace tonvel

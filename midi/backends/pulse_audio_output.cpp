@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 
 #include "midi/backends/realtime_thread.h"
 #include "midi/backends/synth_engine.h"
@@ -168,7 +167,6 @@ void PulseAudioOutput::growAfterDropout() {
     const pa_buffer_attr buffer = bufferFor(grown);
     if (pa_operation* change = pa_stream_set_buffer_attr(stream_, &buffer, nullptr, nullptr))
         pa_operation_unref(change);
-    std::fprintf(stderr, "tonvel: the sound dropped out; its buffer is now %d frames\n", grown);
 }
 
 void PulseAudioOutput::render(size_t bytes) {

@@ -1,71 +1,128 @@
 #pragma once
 
+#include <array>
 #include <atomic>
+#include <bitset>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <map>
-#include <mutex>
+#include <memory>
 #include <optional>
+#include <semaphore>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "midi/backends/spsc_ring.h"
 #include "midi/midi_system.h"
 
 namespace tonvel {
 
-// A MIDI output whose messages can leave at a set time rather than at once. The window's
-// thread works out a rhythm step a little before it is due and hands its messages over with
-// the step's time; a thread of this output sends them at that time, so that a busy window
-// thread no longer shifts the beat. Messages sent outside a timed stretch leave at once, as
-// before. Every call on the output below, from either thread, is made under one lock.
+// The one way messages reach the output. The window's thread hands every message over through
+// a lock-free ring; a thread of this output, the only one that sends, delivers them in order:
+// at once, or at a set time for a rhythm step or a played-back message worked out a little
+// ahead. It knows which notes it has started and who started them, so that
+// - a stop (dropTimed) forgets what its source still had waiting and ends that source's
+//   sounding notes, before anything handed over after it;
+// - a close ends every sounding note on the output that played it, then lets the output go;
+// - an output that cannot keep up (a JACK period is full) keeps the rest for later, and when
+//   even the waiting room is full, note-offs are kept before anything else.
+// The sending thread never waits on the window's thread, never allocates and never prints:
+// what went wrong is counted and told by report(), from the window's thread.
 class ScheduledMidiSystem : public MidiSystem {
   public:
     using Clock = std::chrono::steady_clock;
 
     explicit ScheduledMidiSystem(MidiSystem& output);
+    // With startThread false, for tests: nothing leaves until sendDue() is called, except that
+    // a message sent outside a timed stretch leaves at once.
+    ScheduledMidiSystem(MidiSystem& output, bool startThread);
     ~ScheduledMidiSystem() override;
     ScheduledMidiSystem(const ScheduledMidiSystem&) = delete;
     ScheduledMidiSystem& operator=(const ScheduledMidiSystem&) = delete;
 
+    // These four from one thread, the window's.
     std::vector<std::string> outputNames() override;
     bool open(int deviceNumber) override;
     void close() override;
-    // Inside a timed stretch the message waits for its time, and the answer is whether it
-    // could be queued.
+    // True when the message was handed over, which needs an open output.
     bool sendShortMessage(uint32_t message) override;
 
     // Messages sent from now until endTimed() leave at `when`; `source` is the timer whose
     // tick sends them.
     void beginTimed(Clock::time_point when, const void* source);
     void endTimed();
-    // Forgets the messages of `source` still waiting: a rhythm that stops plays nothing more.
+    // Forgets what `source` still has waiting and ends the notes it started.
     void dropTimed(const void* source) override;
 
-    // Sends what is due by `now`; the thread calls it, tests may too. Returns the time the
-    // next message is due, if any.
+    // The thread's work, once, as of `now`: tests call it when there is no thread. Returns the
+    // time the next message is due, if any.
     std::optional<Clock::time_point> sendDue(Clock::time_point now);
-    // With startThread false, for tests: messages wait until sendDue() is called.
-    ScheduledMidiSystem(MidiSystem& output, bool startThread);
 
     // Whether the sending thread runs at real-time priority (once it has asked for it).
     bool realTime() const { return realTime_; }
 
+    // What was lost since the start, once: empty when nothing was, or when it was told before.
+    std::optional<std::string> report();
+
+    static constexpr size_t kWaitingRoom = 1 << 16;
+
   private:
-    void run();
-
-    MidiSystem& output_;
-    std::mutex outputLock_;  // every call on output_
-
-    std::mutex queueLock_;  // what follows
-    std::condition_variable changed_;
+    enum class Kind : uint8_t { Send, Drop, Pause, Detach, Attach, Stop };
+    struct Command {
+        Kind kind = Kind::Send;
+        bool timed = false;
+        uint32_t message = 0;
+        Clock::time_point when{};
+        const void* source = nullptr;
+    };
     struct Waiting {
+        Clock::time_point when;
+        uint64_t order;
         uint32_t message;
         const void* source;
     };
-    std::multimap<Clock::time_point, Waiting> pending_;
+
+    void hand(const Command& command);
+    void fence(Kind kind);
+    void wake();
+    void run();
+    // The sending thread's side.
+    bool take(const Command& command, Clock::time_point now);
+    void wait(Clock::time_point now);
+    bool flushOwed();
+    bool deliver(uint32_t message, const void* source);
+    void endNotes(const void* source, bool all);
+    void owe(uint32_t message);
+    void dropStale(Clock::time_point now);
+
+    MidiSystem& output_;
+
+    // The window's thread's side.
+    bool outputOpen_ = false;
     std::optional<Clock::time_point> timedAt_;
     const void* timedSource_ = nullptr;
+    bool reported_ = false;
+
+    // Between the two.
+    std::unique_ptr<SpscRing<Command, 1 << 14>> ring_ = std::make_unique<SpscRing<Command, 1 << 14>>();
+    std::counting_semaphore<> wakeUp_{0};
+    std::atomic<bool> wakePending_{false};
+    std::atomic<uint64_t> fencesHanded_{0};
+    std::atomic<uint64_t> fencesDone_{0};
+    std::atomic<uint64_t> dropped_{0};  // messages that could not wait any more
+    std::atomic<uint64_t> refused_{0};  // messages the output refused
+
+    // The sending thread's side.
+    bool delivering_ = false;  // the output is open
+    std::vector<Waiting> waiting_;  // a heap, earliest first; its room is made once
+    uint64_t order_ = 0;
+    std::optional<Clock::time_point> retryAt_;  // the output was full
+    std::array<std::array<const void*, 128>, 16> startedBy_{};
+    std::bitset<16 * 128> sounding_;
+    std::bitset<16 * 128> owed_;  // note-offs that found no room, sent before anything else
     bool stopping_ = false;
+    bool threaded_ = false;
+    Clock::time_point lastNow_ = Clock::time_point::min();
 
     std::atomic<bool> realTime_{false};
     std::thread sender_;

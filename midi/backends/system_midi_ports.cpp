@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "midi/backends/jack_server_probe.h"
 
 namespace tonvel {
 
@@ -20,9 +19,9 @@ void SystemMidiPorts::noteError(RtMidiError::Type type, const std::string&, void
 }
 
 RtMidiOut* SystemMidiPorts::outputFor(RtMidi::Api api) {
-    auto& slot = api == RtMidi::UNIX_JACK ? jack_ : alsa_;
+    if (api != RtMidi::LINUX_ALSA) return nullptr;
+    auto& slot = alsa_;
     if (!slot) {
-        if (api == RtMidi::UNIX_JACK && !jackServerRunning(clientName_ + " probe")) return nullptr;
         try {
             // Without a sequencer device ALSA throws here; it is asked again next time,
             // which costs one failed open.
@@ -54,12 +53,13 @@ void SystemMidiPorts::appendPorts(RtMidi::Api api, std::vector<SystemMidiPort>& 
 std::vector<SystemMidiPort> SystemMidiPorts::enumerate() {
     std::vector<SystemMidiPort> ports;
     appendPorts(RtMidi::LINUX_ALSA, ports);
-    appendPorts(RtMidi::UNIX_JACK, ports);
+    for (auto& name : jackMidiInputPorts(clientName_)) ports.push_back({RtMidi::UNIX_JACK, std::move(name)});
     return ports;
 }
 
 bool SystemMidiPorts::open(const SystemMidiPort& port) {
     close();
+    if (port.api == RtMidi::UNIX_JACK) return jackOut_.open(clientName_, port.name);
     RtMidiOut* out = outputFor(port.api);
     if (out == nullptr) return false;
     failed_ = false;
@@ -81,6 +81,7 @@ bool SystemMidiPorts::open(const SystemMidiPort& port) {
 }
 
 void SystemMidiPorts::close() {
+    jackOut_.close();
     if (openOut_ == nullptr) return;
     try {
         openOut_->closePort();
@@ -89,14 +90,16 @@ void SystemMidiPorts::close() {
     openOut_ = nullptr;
 }
 
-bool SystemMidiPorts::send(const std::vector<uint8_t>& bytes) {
-    if (openOut_ == nullptr) return false;
+SendResult SystemMidiPorts::send(const uint8_t* bytes, size_t size) {
+    if (jackOut_.isOpen()) return jackOut_.send(bytes, size);
+    if (openOut_ == nullptr) return SendResult::Failed;
     failed_ = false;
     try {
-        openOut_->sendMessage(bytes.data(), bytes.size());
-        return !failed_;
+        // The sequencer's output is drained at every message: nothing waits in this client.
+        openOut_->sendMessage(bytes, size);
+        return failed_ ? SendResult::Failed : SendResult::Sent;
     } catch (const std::exception&) {
-        return false;
+        return SendResult::Failed;
     }
 }
 

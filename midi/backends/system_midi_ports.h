@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "midi/backends/jack_midi_out.h"
+#include "midi/midi_system.h"
+
 namespace tonvel {
 
 struct SystemMidiPort {
@@ -15,7 +18,9 @@ struct SystemMidiPort {
 };
 
 // The MIDI input ports of other programs and devices, reached through the ALSA
-// sequencer and, when a server runs, JACK. No RtMidi exception gets out.
+// sequencer (RtMidi, which sends each message at once) and, when a server runs, JACK (a
+// client of our own, which loses nothing in a burst and waits for a cycle at a close). No
+// RtMidi exception gets out.
 class SystemMidiPorts {
   public:
     // Ports of our own client (clientName) are never listed.
@@ -29,9 +34,13 @@ class SystemMidiPorts {
     // Finds the port by name again, as ports come and go. False when it is gone or
     // refuses the connection.
     bool open(const SystemMidiPort& port);
+    // Lets go once what was sent has left.
     void close();
-    bool isOpen() const { return openOut_ != nullptr; }
-    bool send(const std::vector<uint8_t>& bytes);
+    bool isOpen() const { return openOut_ != nullptr || jackOut_.isOpen(); }
+    SendResult send(const uint8_t* bytes, size_t size);
+    bool send(const std::vector<uint8_t>& bytes) {
+        return send(bytes.data(), bytes.size()) == SendResult::Sent;
+    }
 
   private:
     RtMidiOut* outputFor(RtMidi::Api api);
@@ -40,8 +49,8 @@ class SystemMidiPorts {
 
     std::string clientName_;
     std::unique_ptr<RtMidiOut> alsa_;
-    std::unique_ptr<RtMidiOut> jack_;
     RtMidiOut* openOut_ = nullptr;
+    JackMidiOut jackOut_;
     // Set by RtMidi's error callback; with a callback installed RtMidi reports
     // failures there instead of throwing.
     bool failed_ = false;
