@@ -200,6 +200,11 @@ std::optional<ScheduledMidiSystem::Clock::time_point> ScheduledMidiSystem::sendD
     while (auto command = ring_->pop()) {
         if (!take(*command, now)) return std::nullopt;
     }
+    return deliverDue(now);
+}
+
+std::optional<ScheduledMidiSystem::Clock::time_point> ScheduledMidiSystem::deliverDue(
+    Clock::time_point now) {
     retryAt_.reset();
     if (!delivering_) return std::nullopt;
     if (!flushOwed()) {
@@ -236,8 +241,14 @@ bool ScheduledMidiSystem::take(const Command& command, Clock::time_point now) {
             std::push_heap(waiting_.begin(), waiting_.end(), laterThan<Waiting, Waiting>);
             break;
         case Kind::Drop: {
-            const auto end = std::remove_if(waiting_.begin(), waiting_.end(), [&](const Waiting& w) {
-                return w.source == command.source;
+            // Its note-offs still leave, at once and after whatever was handed over before
+            // them: a note they end may have started outside any timed stretch (the first
+            // notes of a playback), or may not have left yet.
+            const auto end = std::remove_if(waiting_.begin(), waiting_.end(), [&](Waiting& w) {
+                if (w.source != command.source) return false;
+                if (!isNoteOff(w.message)) return true;
+                w.when = Clock::time_point::min();
+                return false;
             });
             waiting_.erase(end, waiting_.end());
             std::make_heap(waiting_.begin(), waiting_.end(), laterThan<Waiting, Waiting>);
@@ -245,6 +256,9 @@ bool ScheduledMidiSystem::take(const Command& command, Clock::time_point now) {
             break;
         }
         case Kind::Detach: {
+            // What was handed over before the close, and is due, goes to the output it was
+            // meant for.
+            deliverDue(now);
             if (delivering_) {
                 endNotes(nullptr, true);
                 // The output may be full: it gets a moment to take the last note-offs.
@@ -260,6 +274,7 @@ bool ScheduledMidiSystem::take(const Command& command, Clock::time_point now) {
             break;
         }
         case Kind::Pause:
+            deliverDue(now);
             delivering_ = false;
             fencesDone_.fetch_add(1, std::memory_order_release);
             fencesDone_.notify_all();

@@ -88,6 +88,7 @@ class ScheduledMidiSystem : public MidiSystem {
     void run();
     // The sending thread's side.
     bool take(const Command& command, Clock::time_point now);
+    std::optional<Clock::time_point> deliverDue(Clock::time_point now);
     void wait(Clock::time_point now);
     bool flushOwed();
     bool deliver(uint32_t message, const void* source);

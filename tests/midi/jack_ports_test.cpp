@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 
 #include "midi/backends/jack_server_socket.h"
@@ -97,6 +98,40 @@ TEST_F(JackPorts, PortThatWentAwayDoesNotOpen) {
     receiver->closePort();
     EXPECT_FALSE(midi.open(index));
     EXPECT_FALSE(midi.sendShortMessage(0x7F3C90));
+}
+
+// 3,000 note pairs at once are far more than a period carries: each waits for a later period,
+// and a close straight after the last one still lets all of it leave, in order.
+TEST_F(JackPorts, ABurstArrivesWholeAndInOrderThoughClosedAtOnce) {
+    struct Arrivals {
+        std::mutex lock;
+        std::vector<Bytes> messages;
+    } arrivals;
+    receiver->setCallback(
+        [](double, Bytes* message, void* data) {
+            auto* into = static_cast<Arrivals*>(data);
+            std::lock_guard hold(into->lock);
+            into->messages.push_back(*message);
+        },
+        &arrivals);
+    PlatformMidiSystem midi;
+    const int index = indexOf(midi.outputNames(), kReceiverPort);
+    ASSERT_GE(index, 0);
+    ASSERT_TRUE(midi.open(index));
+    std::vector<Bytes> sent;
+    for (int i = 0; i < 3000; ++i) {
+        const uint32_t note = 0x20 + i % 64;
+        for (const uint32_t message : {0x7F0090 | note << 8, 0x000080 | note << 8}) {
+            while (midi.trySend(message) == SendResult::Busy)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            sent.push_back(shortMessageBytes(message));
+        }
+    }
+    midi.close();
+    std::this_thread::sleep_for(kStraggler);
+    std::lock_guard hold(arrivals.lock);
+    EXPECT_EQ(arrivals.messages.size(), sent.size());
+    EXPECT_TRUE(arrivals.messages == sent) << "out of order";
 }
 
 TEST_F(JackPorts, OwnOpenPortIsNotOffered) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <random>
+#include <set>
+
 #include "fakes/recording_services.h"
 
 namespace tonvel {
@@ -86,6 +90,168 @@ TEST(ScheduledOutputThread, SendsAtTheTimeOnItsOwn) {
     std::this_thread::sleep_for(milliseconds(1000));
     scheduled.outputNames();  // takes the output's lock: what the thread sent is seen after it
     EXPECT_EQ(output.sentHex(), std::vector<std::string>{"99 2C 7F"});
+}
+
+// An output whose room runs out now and then, as a JACK port's does in a burst.
+class CrowdedOutput : public testing::RecordingMidiSystem {
+  public:
+    int busyFor = 0;
+    SendResult trySend(uint32_t message) override {
+        if (busyFor > 0) {
+            --busyFor;
+            return SendResult::Busy;
+        }
+        return RecordingMidiSystem::trySend(message);
+    }
+};
+
+uint32_t on(int note) {
+    return packMessage(0x90, note, 100);
+}
+uint32_t off(int note) {
+    return packMessage(0x80, note, 0);
+}
+
+// Random work for the window and the thread over many seeds: keys, two timed sources with
+// notes of their own, stops, a full output, device changes. Whatever happens, no note-on a
+// source handed over before its stop leaves after it, and once every source has stopped and
+// every key is up, nothing sounds on any device.
+TEST(ScheduledOutputProperty, AStopWinsAndEverythingStartedEnds) {
+    for (unsigned seed = 1; seed <= 200; ++seed) {
+        std::mt19937 random(seed);
+        const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        CrowdedOutput output;
+        output.names = {"Port A", "Port B"};
+        ScheduledMidiSystem scheduled(output, false);
+        ASSERT_TRUE(scheduled.open(0));
+        const std::array<int, 2> sources{};
+        // Notes 40.. belong to source 0, 60.. to source 1, 80.. to the keys.
+        std::array<bool, 2> stopped{};
+        std::set<int> keysDown;
+        auto t = Clock::now();
+        size_t seen = 0;
+        const auto check = [&] {
+            for (; seen < output.sent.size(); ++seen) {
+                const auto& bytes = output.sent[seen];
+                if ((bytes[0] & 0xF0) != 0x90) continue;
+                const int owner = bytes[1] < 60 ? 0 : bytes[1] < 80 ? 1 : 2;
+                ASSERT_FALSE(owner < 2 && stopped[owner])
+                    << "seed " << seed << ": note " << int(bytes[1]) << " after its stop";
+            }
+        };
+        for (int step = 0; step < 200; ++step) {
+            const int s = pick(2);
+            switch (pick(8)) {
+                case 0:
+                case 1: {
+                    stopped[s] = false;
+                    const int note = 40 + 20 * s + pick(20);
+                    scheduled.beginTimed(t + std::chrono::milliseconds(pick(15)), &sources[s]);
+                    scheduled.sendShortMessage(pick(2) ? on(note) : off(note));
+                    scheduled.endTimed();
+                    break;
+                }
+                case 2: {
+                    const int note = 80 + pick(20);
+                    if (keysDown.erase(note)) {
+                        scheduled.sendShortMessage(off(note));
+                    } else if (scheduled.sendShortMessage(on(note))) {
+                        keysDown.insert(note);
+                    }
+                    break;
+                }
+                case 3:
+                    scheduled.dropTimed(&sources[s]);
+                    stopped[s] = true;
+                    break;
+                case 4:
+                    output.busyFor = pick(30);
+                    break;
+                case 5:
+                    if (pick(4) == 0) {
+                        // A device change: the keys were let go of before it.
+                        for (int note : keysDown) scheduled.sendShortMessage(off(note));
+                        keysDown.clear();
+                        scheduled.open(pick(2));
+                    }
+                    break;
+                default:
+                    t += std::chrono::milliseconds(pick(5));
+                    scheduled.sendDue(t);
+                    break;
+            }
+            check();
+        }
+        for (int s = 0; s < 2; ++s) {
+            check();
+            scheduled.dropTimed(&sources[s]);
+            stopped[s] = true;
+        }
+        for (int note : keysDown) scheduled.sendShortMessage(off(note));
+        output.busyFor = 0;
+        scheduled.sendDue(t + std::chrono::seconds(1));
+        check();
+        for (const auto& [device, notes] : output.sounding)
+            EXPECT_TRUE(notes.empty()) << "seed " << seed << ": device " << device << " has "
+                                       << notes.size() << " notes sounding";
+    }
+}
+
+TEST(ScheduledOutputRoom, AFullOutputKeepsEverythingInOrderForLater) {
+    CrowdedOutput output;
+    ScheduledMidiSystem scheduled(output, false);
+    ASSERT_TRUE(scheduled.open(-1));
+    output.busyFor = 1000;
+    std::vector<std::string> expected;
+    for (int note = 40; note < 100; ++note) {
+        scheduled.sendShortMessage(on(note));
+        scheduled.sendShortMessage(off(note));
+    }
+    EXPECT_TRUE(output.sent.empty());
+    output.busyFor = 0;
+    scheduled.sendDue(Clock::now());
+    ASSERT_EQ(output.sent.size(), 120U);
+    for (size_t i = 0; i < output.sent.size(); ++i)
+        EXPECT_EQ(output.sent[i], shortMessageBytes(i % 2 ? off(40 + int(i / 2)) : on(40 + int(i / 2))));
+    EXPECT_FALSE(scheduled.report());
+}
+
+TEST(ScheduledOutputRoom, WhenTheWaitingRoomIsFullNoteOffsStayAndTheLossIsToldOnce) {
+    CrowdedOutput output;
+    ScheduledMidiSystem scheduled(output, false);
+    ASSERT_TRUE(scheduled.open(-1));
+    scheduled.sendShortMessage(on(60));
+    output.busyFor = 1 << 30;
+    const int rhythm = 0;
+    scheduled.beginTimed(Clock::now() + std::chrono::hours(1), &rhythm);
+    for (size_t i = 0; i < ScheduledMidiSystem::kWaitingRoom; ++i) scheduled.sendShortMessage(on(40));
+    scheduled.endTimed();
+    scheduled.sendShortMessage(on(61));   // no room: lost, and counted
+    scheduled.sendShortMessage(off(60));  // no room, but kept
+    output.busyFor = 0;
+    scheduled.dropTimed(&rhythm);
+    EXPECT_EQ(output.sentHex(), (std::vector<std::string>{"90 3C 64", "80 3C 00"}));
+    const auto told = scheduled.report();
+    ASSERT_TRUE(told);
+    EXPECT_NE(told->find("1 MIDI messages were not sent"), std::string::npos) << *told;
+    EXPECT_FALSE(scheduled.report()) << "told twice";
+}
+
+TEST(ScheduledOutputClose, ACloseEndsEveryNoteStartedOnTheOutputThatPlaysIt) {
+    testing::RecordingMidiSystem output;
+    output.names = {"Port A", "Port B"};
+    ScheduledMidiSystem scheduled(output, false);
+    ASSERT_TRUE(scheduled.open(0));
+    const int rhythm = 0;
+    scheduled.sendShortMessage(on(60));
+    scheduled.beginTimed(Clock::time_point::min(), &rhythm);
+    scheduled.sendShortMessage(packMessage(0x99, 36, 100));
+    scheduled.endTimed();
+    scheduled.sendDue(Clock::now());
+    ASSERT_TRUE(scheduled.open(1));
+    EXPECT_EQ(output.sentHexTo(0), (std::vector<std::string>{"90 3C 64", "99 24 64", "80 3C 00",
+                                                              "89 24 00"}));
+    EXPECT_TRUE(output.sentHexTo(1).empty());
 }
 
 }  // namespace
