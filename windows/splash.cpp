@@ -1,6 +1,6 @@
 #include "windows/splash.h"
 
-#include "performance/number_text.h"
+#include "foundation/number_text.h"
 #include "resources/default_files.h"
 #include "shell/frm_piano.h"
 
