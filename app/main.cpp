@@ -43,7 +43,7 @@ class Program : public tonvel::SplashHost {
           executableDirectory_(std::move(executableDirectory)),
           platformMidi_(sound) {}
 
-    tonvel::frmPiano& mainWindow() override {
+    void loadMainWindow() override {
         if (!piano_) {
             // The splash's timer counts from its enabling, while the main window loads.
             if (splashWindow_) splashWindow_->refresh();
@@ -60,7 +60,10 @@ class Program : public tonvel::SplashHost {
             piano_->Form_Load();
             window_.refresh();
         }
-        return *piano_;
+    }
+
+    tonvel::MainWindowKeyLights mainWindowKeyLights() override {
+        return {piano_->shpKeys, piano_->wkeys};
     }
 
     void applyMainWindowOutline() override {

@@ -1,6 +1,6 @@
 #include "performance/beat_styles.h"
 
-#include "performance/number_text.h"
+#include "foundation/number_text.h"
 
 namespace tonvel {
 

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "performance/number_text.h"
+#include "foundation/number_text.h"
 #include "platform/file_read.h"
 #include "platform/file_write.h"
 

@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "performance/number_text.h"
+#include "foundation/number_text.h"
 #include "shell/frm_piano.h"
 
 namespace tonvel {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "performance/number_text.h"
+#include "foundation/number_text.h"
 
 namespace tonvel {
 

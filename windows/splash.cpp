@@ -1,8 +1,7 @@
 #include "windows/splash.h"
 
-#include "performance/number_text.h"
+#include "foundation/number_text.h"
 #include "resources/default_files.h"
-#include "shell/frm_piano.h"
 
 namespace tonvel {
 namespace {
@@ -39,11 +38,10 @@ void splash::Form_Load() {
     extractDefaultFile(kResourceNames, programDirectory_ + "/ins.ins");
     extractDefaultFile(kResourceLicence, programDirectory_ + "/license.txt");
 
-    frmPiano& piano = host_.mainWindow();
-    for (size_t i = 0; i < piano.shpKeys.size(); ++i) {
-        piano.shpKeys[i].visible = false;
-        piano.wkeys[i].visible = false;
-    }
+    host_.loadMainWindow();
+    const MainWindowKeyLights lights = host_.mainWindowKeyLights();
+    for (Shape& light : lights.keys) light.visible = false;
+    for (Shape& light : lights.upper) light.visible = false;
 
     if (!VOLCN) return;
     VOLCN->setDeviceToControl(kKindMasterOutput);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "foundation/controls.h"
@@ -10,14 +11,19 @@
 
 namespace tonvel {
 
-class frmPiano;
+// The main window's key lights: one per key, and the upper one of the white keys.
+struct MainWindowKeyLights {
+    std::span<Shape> keys;
+    std::span<Shape> upper;
+};
 
 // What the splash does to the rest of the program.
 class SplashHost {
   public:
     virtual ~SplashHost() = default;
-    // The main window, created and loaded on first use.
-    virtual frmPiano& mainWindow() = 0;
+    // Creates and loads the main window on first use.
+    virtual void loadMainWindow() = 0;
+    virtual MainWindowKeyLights mainWindowKeyLights() = 0;
     // Cuts the main window to its skin's outline; the slow step of the start.
     virtual void applyMainWindowOutline() = 0;
     virtual void showMainWindow() = 0;

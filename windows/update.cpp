@@ -1,7 +1,7 @@
 #include "windows/update.h"
 
+#include "foundation/number_text.h"
 #include "foundation/product.h"
-#include "performance/number_text.h"
 #include "windows/version_check.h"
 
 namespace tonvel {

@@ -13,7 +13,7 @@ namespace {
 // Records what the splash asks of the program; makes the main window on first use.
 class SplashRun : public testing::PianoFixture, public SplashHost {
   protected:
-    frmPiano& mainWindow() override {
+    void loadMainWindow() override {
         if (!piano) {
             namesFileThereAtMainLoad = std::filesystem::exists(dir / "ins.ins");
             licenceThereAtMainLoad = std::filesystem::exists(dir / "license.txt");
@@ -25,8 +25,8 @@ class SplashRun : public testing::PianoFixture, public SplashHost {
             piano->shpKeys[3].visible = piano->wkeys[3].visible = true;
             events.push_back("main loaded");
         }
-        return *piano;
     }
+    MainWindowKeyLights mainWindowKeyLights() override { return {piano->shpKeys, piano->wkeys}; }
     void applyMainWindowOutline() override { events.push_back("outline"); }
     void showMainWindow() override { events.push_back("main shown"); }
     void unloadSplash() override {

@@ -1,7 +1,7 @@
 #include <optional>
 #include <string>
 
-#include "performance/number_text.h"
+#include "foundation/number_text.h"
 #include "shell/frm_piano.h"
 
 namespace tonvel {

@@ -1,4 +1,4 @@
-#include "performance/number_text.h"
+#include "foundation/number_text.h"
 #include "shell/frm_piano.h"
 
 namespace tonvel {
