@@ -14,6 +14,7 @@
 
 #include "midi/backends/audio_output_chain.h"
 #include "midi/backends/platform_midi_system.h"
+#include "midi/backends/scheduled_midi_system.h"
 #include "midi/backends/synth_gain.h"
 
 namespace tonvel {
@@ -252,6 +253,47 @@ void BM_OutputNamesWithoutServers(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OutputNamesWithoutServers)->Unit(benchmark::kMicrosecond);
+
+// An output that takes everything and does nothing, to time the hand-over alone.
+class NullMidiSystem : public MidiSystem {
+  public:
+    std::vector<std::string> outputNames() override { return {}; }
+    bool open(int) override { return true; }
+    void close() override {}
+    bool sendShortMessage(uint32_t) override { return true; }
+};
+
+// A message handed to the sending thread until it has left: the window's cost and the
+// latency a key gains by going through the thread.
+void BM_HandOverToTheSendingThread(benchmark::State& state) {
+    NullMidiSystem output;
+    ScheduledMidiSystem scheduled(output);
+    scheduled.open(0);
+    for (auto _ : state) {
+        scheduled.sendShortMessage(0x640090);
+        // Listing waits for the thread to have done everything handed over before.
+        benchmark::DoNotOptimize(scheduled.outputNames());
+    }
+}
+BENCHMARK(BM_HandOverToTheSendingThread)->Unit(benchmark::kMicrosecond);
+
+// The thread's own work per message, a burst of `range` at a time, without the wake-up.
+void BM_SendingThreadBurst(benchmark::State& state) {
+    NullMidiSystem output;
+    ScheduledMidiSystem scheduled(output, false);
+    scheduled.open(0);
+    const int rhythm = 0;
+    const auto later = std::chrono::steady_clock::now() + std::chrono::hours(1);
+    for (auto _ : state) {
+        scheduled.beginTimed(later, &rhythm);
+        for (int64_t i = 0; i < state.range(0); ++i)
+            scheduled.sendShortMessage(0x640090 + static_cast<uint32_t>(i % 128) * 0x100);
+        scheduled.endTimed();
+        scheduled.sendDue(later);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_SendingThreadBurst)->Arg(16)->Arg(6000);
 
 }  // namespace
 }  // namespace tonvel
