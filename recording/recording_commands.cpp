@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <limits>
 
 #include "foundation/output_clock.h"
 #include "midi/midi_out.h"
@@ -99,8 +101,16 @@ void frmPiano::mnu_playrec_Click() {
     if (*first == 0) {
         tmrPlay_Timer();
     } else {
-        tmrPlay.interval = static_cast<int>(*first);
+        waitForPlayback(*first);
     }
+}
+
+// The timer counts in int milliseconds: a longer wait is taken in steps.
+void frmPiano::waitForPlayback(int64_t ms) {
+    const int64_t wait = std::max<int64_t>(ms, 1);
+    const int64_t step = std::min<int64_t>(wait, std::numeric_limits<int>::max());
+    tmrPlay.interval = static_cast<int>(step);
+    playbackWaitLeft_ = wait - step;
 }
 
 void frmPiano::tmrPlay_Timer() {
@@ -108,9 +118,10 @@ void frmPiano::tmrPlay_Timer() {
         tmrPlay.enabled = false;
         return;
     }
+    if (playbackWaitLeft_ > 0) return waitForPlayback(playbackWaitLeft_);
     for (uint32_t message : playback_->next()) midiOut.sendMessage(message);
     if (const auto wait = playback_->waitForNext()) {
-        tmrPlay.interval = static_cast<int>(std::max<int64_t>(*wait, 1));
+        waitForPlayback(*wait);
         return;
     }
     // The end: its note-offs leave with the last messages, at their time.
@@ -127,6 +138,7 @@ void frmPiano::stopPlayback(bool early) {
     // The keys play on with the instrument chosen, whatever the recording chose.
     if (playback_->changedProgram()) midiOut.selectProgram(0, state.currentProgram);
     playback_.reset();
+    playbackWaitLeft_ = 0;
     setRecordingChecks();
 }
 

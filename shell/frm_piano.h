@@ -254,11 +254,13 @@ class frmPiano {
     void finishRecording();
     // `early`: before the recording's end, dropping what waits to leave.
     void stopPlayback(bool early = true);
+    void waitForPlayback(int64_t ms);
     void setRecordingChecks();
 
     KeyboardInput keyboard_;
     std::unique_ptr<Take> take_;
     std::unique_ptr<Playback> playback_;
+    int64_t playbackWaitLeft_ = 0;  // ms still to wait after the timer's present interval
     std::optional<std::vector<TimedMessage>> lastRecording_;
     std::string lastRecordingPath_;
     std::vector<BeatSection> beatSections_;  // of the chosen style

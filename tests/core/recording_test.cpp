@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <limits>
 
 #include "fakes/piano_fixture.h"
 #include "recording/midi_file.h"
@@ -254,6 +255,37 @@ TEST_F(Recording, AFailedSaveSaysWhyAndKeepsTheRecordingToPlay) {
     ctrl(P);
     piano->tmrPlay_Timer();
     EXPECT_EQ(midi.sentHex().back(), "90 36 7F");
+}
+
+// A file's tempo can stretch one delta time to weeks, beyond what the timer counts: the wait is
+// taken in steps and the message leaves exactly at its time, never early.
+TEST_F(Recording, AWaitLongerThanTheTimerCountsIsTakenInSteps) {
+    // One tick per quarter note, the slowest tempo, then the longest delta time.
+    const std::string track =
+        std::string("\x00\xFF\x51\x03\xFF\xFF\xFF", 7) + std::string("\x00\x90\x3C\x7F", 4) +
+        std::string("\xFF\xFF\xFF\x7F\x80\x3C\x00", 7) + std::string("\x00\xFF\x2F\x00", 4);
+    const std::string file = std::string("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x01", 14) +
+                             "MTrk" + std::string("\x00\x00\x00", 3) +
+                             static_cast<char>(track.size()) + track;
+    fs::create_directories(dir / "Music" / "Tonvel");
+    std::ofstream(dir / "Music" / "Tonvel" / "slow.mid", std::ios::binary) << file;
+    const auto messages = loadRecording((dir / "Music" / "Tonvel" / "slow.mid").string(), nullptr);
+    ASSERT_TRUE(messages && messages->size() == 2u);
+    const int64_t wait = (*messages)[1].ms - (*messages)[0].ms;
+    ASSERT_GT(wait, int64_t{std::numeric_limits<int>::max()} * 2);
+
+    ctrl(P);
+    ASSERT_EQ(midi.sentHex(), std::vector<std::string>{"90 3C 7F"});
+    midi.clearSent();
+    int64_t elapsed = 0;
+    for (int guard = 0; piano->tmrPlay.enabled && midi.sent.empty() && guard < 5000; ++guard) {
+        ASSERT_GT(piano->tmrPlay.interval, 0);
+        elapsed += piano->tmrPlay.interval;
+        piano->tmrPlay_Timer();
+    }
+    EXPECT_EQ(elapsed, wait);
+    ASSERT_FALSE(midi.sent.empty());
+    EXPECT_EQ(midi.sentHex().front(), "80 3C 00");
 }
 
 TEST_F(Recording, TheFolderOpensThroughTheDesktop) {
