@@ -1,7 +1,9 @@
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <limits>
+#include <utility>
 
 #include "foundation/output_clock.h"
 #include "midi/midi_out.h"
@@ -11,6 +13,9 @@
 namespace tonvel {
 
 namespace {
+
+// Where a recording that could not be saved at the exit waits for the next start.
+constexpr const char* kUnsavedRecording = "unsaved recording.mid";
 
 // "~/Music/Tonvel/..." rather than the whole path, where it is under the home folder.
 std::string shownPath(const std::string& path, const std::string& home) {
@@ -45,7 +50,7 @@ void frmPiano::mnu_record_Click() {
     finishRecording();
 }
 
-void frmPiano::finishRecording() {
+void frmPiano::finishRecording(bool atExit) {
     if (!take_) return;
     auto messages = take_->finish(clock().now());
     take_.reset();
@@ -56,6 +61,10 @@ void frmPiano::finishRecording() {
     const std::string path = newRecordingPath(recordingsDirectory, std::time(nullptr));
     if (const auto failure = saveRecording(path, messages)) {
         lastRecordingPath_.clear();
+        if (atExit) {
+            saveRecording(pathInProgramDirectory(kUnsavedRecording), messages);
+            return;
+        }
         PCap.caption = "Recording : NOT SAVED";
         services_.dialogs.messageBox("Unable to Save the Recording!!\r" + path + "\r" + *failure +
                                          "\rCtrl+P still plays it until the program ends.",
@@ -64,6 +73,33 @@ void frmPiano::finishRecording() {
     }
     lastRecordingPath_ = path;
     PCap.caption = "Saved : " + shownPath(path, homeDirectory);
+}
+
+// The recording kept at the last exit takes a dated name, which frees the fixed one for another
+// time and keeps it from being told of twice.
+void frmPiano::takeKeptRecording() {
+    namespace fs = std::filesystem;
+    const fs::path kept = pathInProgramDirectory(kUnsavedRecording);
+    std::error_code error;
+    if (!fs::is_regular_file(fs::symlink_status(kept, error))) return;
+    keptRecording_ = kept.string();
+    const auto written = fs::last_write_time(kept, error);
+    const std::time_t when =
+        error ? std::time(nullptr)
+              : std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));
+    const std::string dated = newRecordingPath(programDirectory_, when);
+    fs::rename(kept, dated, error);
+    if (!error) keptRecording_ = dated;
+}
+
+void frmPiano::reportKeptRecording() {
+    if (unloaded_ || keptRecording_.empty()) return;
+    const std::string path = std::exchange(keptRecording_, {});
+    services_.dialogs.messageBox(
+        "The recording you were making when Tonvel last closed could not be saved in\r" +
+            shownPath(recordingsDirectory, homeDirectory) + "\r\rIt is kept as\r" +
+            shownPath(path, homeDirectory),
+        MessageIcon::Information, MessageButtons::Ok, kProgramTitle);
 }
 
 void frmPiano::mnu_playrec_Click() {

@@ -251,7 +251,11 @@ class frmPiano {
 
     Clock& clock();
     void recordSent(uint32_t message);
-    void finishRecording();
+    // `atExit`: no one is left to answer a box; a recording that cannot be saved is kept
+    // beside the settings instead, for the next start to tell of.
+    void finishRecording(bool atExit = false);
+    void takeKeptRecording();
+    void reportKeptRecording();
     // `early`: before the recording's end, dropping what waits to leave.
     void stopPlayback(bool early = true);
     void waitForPlayback(int64_t ms);
@@ -263,6 +267,7 @@ class frmPiano {
     int64_t playbackWaitLeft_ = 0;  // ms still to wait after the timer's present interval
     std::optional<std::vector<TimedMessage>> lastRecording_;
     std::string lastRecordingPath_;
+    std::string keptRecording_;  // kept at the last exit, to be told of once the window is up
     std::vector<BeatSection> beatSections_;  // of the chosen style
     FrmPianoServices services_;
     std::string programDirectory_;

@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <functional>
 #include <limits>
 
 #include "fakes/piano_fixture.h"
@@ -286,6 +287,70 @@ TEST_F(Recording, AWaitLongerThanTheTimerCountsIsTakenInSteps) {
     EXPECT_EQ(elapsed, wait);
     ASSERT_FALSE(midi.sent.empty());
     EXPECT_EQ(midi.sentHex().front(), "80 3C 00");
+}
+
+// The program ends with a recording in progress and a recordings folder that cannot be made.
+class RecordingAtAnEndWithoutAFolder : public Recording {
+  protected:
+    void SetUp() override {
+        Recording::SetUp();
+        std::ofstream(dir / "Music") << "a file, not a folder";
+    }
+    // `meanwhile` runs at each send or close of the end.
+    void endWhileRecording(std::function<void()> meanwhile = {}) {
+        at(0), ctrl(R);
+        at(100), down(Z);
+        midi.onSendOrClose = std::move(meanwhile);
+        piano->Form_QueryUnload();
+        piano->Form_Unload();
+    }
+};
+
+// No one may be there to answer a box: the recording waits beside the settings instead, and
+// the settings are written before anything that may wait on the output.
+TEST_F(RecordingAtAnEndWithoutAFolder, ShowsNoBoxKeepsTheRecordingAndTheSettingsComeFirst) {
+    piano->state.bankPrograms[2] = 77;
+    std::vector<std::string> settingsMeanwhile;
+    endWhileRecording([&] { settingsMeanwhile.push_back(readFile("con_set.dat")); });
+    EXPECT_TRUE(dialogs.messages.empty());
+    const std::string settings = readFile("con_set.dat");
+    EXPECT_NE(settings.find("77"), std::string::npos);
+    ASSERT_FALSE(settingsMeanwhile.empty());
+    for (const auto& seen : settingsMeanwhile) EXPECT_EQ(seen, settings);
+    const auto kept = loadRecording((dir / "unsaved recording.mid").string(), nullptr);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->back(), (TimedMessage{100, 0x003680u})) << "the held key ends in the file";
+}
+
+TEST_F(RecordingAtAnEndWithoutAFolder, TheNextStartTellsWhereItIsOnce) {
+    endWhileRecording();
+    const auto keptBytes = fileBytes(dir / "unsaved recording.mid");
+    for (int run = 0; run < 2; ++run) {
+        dialogs.messages.clear();
+        start();
+        piano->recordingsDirectory = (dir / "Music" / "Tonvel").string();
+        piano->homeDirectory = dir.string();
+        piano->Form_GotFocus();
+        piano->Form_GotFocus();
+        if (run == 1) {
+            EXPECT_TRUE(dialogs.messages.empty()) << "told of at the first start after only";
+            break;
+        }
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
+        EXPECT_FALSE(fs::exists(dir / "unsaved recording.mid"));
+        std::vector<fs::path> dated;
+        for (const auto& entry : fs::directory_iterator(dir))
+            if (entry.path().extension() == ".mid") dated.push_back(entry.path());
+        ASSERT_EQ(dated.size(), 1u);
+        EXPECT_EQ(dated[0].filename().string().rfind("Tonvel ", 0), 0u);
+        EXPECT_EQ(fileBytes(dated[0]), keptBytes);
+        const std::string text = dialogs.messages[0].text;
+        EXPECT_NE(text.find("~/" + dated[0].filename().string()), std::string::npos) << text;
+        EXPECT_NE(text.find("~/Music/Tonvel"), std::string::npos) << text;
+        piano->Form_QueryUnload();
+        piano->Form_Unload();
+    }
 }
 
 TEST_F(Recording, TheFolderOpensThroughTheDesktop) {
