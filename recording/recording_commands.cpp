@@ -61,10 +61,7 @@ void frmPiano::finishRecording(bool atExit) {
     const std::string path = newRecordingPath(recordingsDirectory, std::time(nullptr));
     if (const auto failure = saveRecording(path, messages)) {
         lastRecordingPath_.clear();
-        if (atExit) {
-            saveRecording(pathInProgramDirectory(kUnsavedRecording), messages);
-            return;
-        }
+        if (atExit) return;
         PCap.caption = "Recording : NOT SAVED";
         services_.dialogs.messageBox("Unable to Save the Recording!!\r" + path + "\r" + *failure +
                                          "\rCtrl+P still plays it until the program ends.",
@@ -73,6 +70,13 @@ void frmPiano::finishRecording(bool atExit) {
     }
     lastRecordingPath_ = path;
     PCap.caption = "Saved : " + shownPath(path, homeDirectory);
+}
+
+// No one is left at the exit to answer a box: a recording not saved, now or when it ended, waits
+// beside the settings for the next start to tell of.
+void frmPiano::keepUnsavedRecording() {
+    if (lastRecording_ && lastRecordingPath_.empty())
+        saveRecording(pathInProgramDirectory(kUnsavedRecording), *lastRecording_);
 }
 
 // The recording kept at the last exit takes a dated name, which frees the fixed one for another
@@ -96,7 +100,7 @@ void frmPiano::reportKeptRecording() {
     if (unloaded_ || keptRecording_.empty()) return;
     const std::string path = std::exchange(keptRecording_, {});
     services_.dialogs.messageBox(
-        "The recording you were making when Tonvel last closed could not be saved in\r" +
+        "A recording made the last time Tonvel ran could not be saved in\r" +
             shownPath(recordingsDirectory, homeDirectory) + "\r\rIt is kept as\r" +
             shownPath(path, homeDirectory),
         MessageIcon::Information, MessageButtons::Ok, kProgramTitle);

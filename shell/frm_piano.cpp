@@ -246,6 +246,7 @@ void frmPiano::Form_Unload() {
     stopPlayback();
     releaseAllKeys();
     finishRecording(true);
+    keepUnsavedRecording();
     midiOut.closeMidiOut();
     std::error_code ignored;
     std::filesystem::remove(pathInProgramDirectory("ins.ins"), ignored);

@@ -251,9 +251,9 @@ class frmPiano {
 
     Clock& clock();
     void recordSent(uint32_t message);
-    // `atExit`: no one is left to answer a box; a recording that cannot be saved is kept
-    // beside the settings instead, for the next start to tell of.
+    // `atExit`: no one is left to answer a box.
     void finishRecording(bool atExit = false);
+    void keepUnsavedRecording();
     void takeKeptRecording();
     void reportKeptRecording();
     // `early`: before the recording's end, dropping what waits to leave.

@@ -322,6 +322,16 @@ TEST_F(RecordingAtAnEndWithoutAFolder, ShowsNoBoxKeepsTheRecordingAndTheSettings
     EXPECT_EQ(kept->back(), (TimedMessage{100, 0x003680u})) << "the held key ends in the file";
 }
 
+TEST_F(RecordingAtAnEndWithoutAFolder, ARecordingNotSavedEarlierIsKeptToo) {
+    at(0), ctrl(R);
+    at(100), ctrl(R);
+    ASSERT_EQ(dialogs.messages.size(), 1u) << "Ctrl+R still says it could not save";
+    piano->Form_QueryUnload();
+    piano->Form_Unload();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(loadRecording((dir / "unsaved recording.mid").string(), nullptr));
+}
+
 TEST_F(RecordingAtAnEndWithoutAFolder, TheNextStartTellsWhereItIsOnce) {
     endWhileRecording();
     const auto keptBytes = fileBytes(dir / "unsaved recording.mid");
