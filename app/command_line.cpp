@@ -7,6 +7,7 @@
 #include <string>
 
 #include "foundation/product.h"
+#include "midi/backends/soundfont_locator.h"
 
 namespace tonvel {
 
@@ -121,6 +122,10 @@ CommandLineVerdict readCommandLine(const QStringList& arguments) {
         if (!file.isFile() || !file.isReadable())
             return refuse(program,
                           QStringLiteral("Cannot read the SoundFont '%1'.").arg(file.filePath()));
+        // Refused now rather than at the first key, where it could only be "no MIDI output".
+        if (const auto problem = soundFontProblem(file.absoluteFilePath().toStdString()))
+            return refuse(program, QStringLiteral("Cannot use the SoundFont '%1': %2.")
+                                       .arg(file.filePath(), QString::fromStdString(*problem)));
         verdict.sound.soundFont = file.absoluteFilePath().toStdString();
     }
     return verdict;

@@ -9,6 +9,7 @@
 #include "app/application_identity.h"
 #include "app/command_line.h"
 #include "app/display_hold.h"
+#include "app/exit_watchdog.h"
 #include "app/instance_lock.h"
 #include "foundation/output_clock.h"
 #include "app/piano_window.h"
@@ -174,9 +175,12 @@ int main(int argc, char** argv) {
     // main window loads behind it (an unreadable settings file) would end the program.
     QApplication::setQuitOnLastWindowClosed(false);
     Program program(programDirectory, executableDirectory, sound);
+    tonvel::startExitWatchdog(std::chrono::milliseconds(1500));
     tonvel::TerminationSignals terminationSignals([&program] { program.endCleanly(); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
-                     [&program] { program.endCleanly(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&program] {
+        tonvel::requestExit();
+        program.endCleanly();
+    });
     program.start();
     return app.exec();
 }

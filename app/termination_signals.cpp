@@ -6,6 +6,8 @@
 #include <array>
 #include <csignal>
 
+#include "app/exit_watchdog.h"
+
 namespace tonvel {
 
 namespace {
@@ -14,6 +16,8 @@ int signalPipe[2] = {-1, -1};
 constexpr std::array<int, 3> kSignals = {SIGTERM, SIGINT, SIGHUP};
 
 extern "C" void onTerminationSignal(int number) {
+    // Counted here rather than on the event loop, which may be the thing that is stuck.
+    requestExit();
     const int saved = errno;
     const char byte = static_cast<char>(number);
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);

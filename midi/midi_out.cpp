@@ -42,7 +42,8 @@ void MidiOut::closeMidiOut() {
 bool MidiOut::send(int status, int channel, int data1, int data2) {
     if (channel < 0 || channel > 15 || !isDataByte(data1) || !isDataByte(data2)) return false;
     const uint32_t message = packMessage(status + channel, data1, data2);
-    if (system_.sendShortMessage(message) && onSent) onSent(message);
+    if (!system_.sendShortMessage(message)) return false;
+    if (onSent) onSent(message);
     return true;
 }
 
@@ -68,8 +69,10 @@ std::array<uint32_t, 3> programSelection(int channel, int program) {
 
 bool MidiOut::selectProgram(int channel, int program) {
     if (channel < 0 || channel > 15 || !isDataByte(program)) return false;
-    for (const uint32_t message : programSelection(channel, program)) sendMessage(message);
-    return true;
+    bool sent = true;
+    for (const uint32_t message : programSelection(channel, program))
+        sent = sendMessage(message) && sent;
+    return sent;
 }
 
 }  // namespace tonvel

@@ -27,16 +27,18 @@ class MidiOut {
     void openMidiOut(std::vector<MenuItem>& mnuDevice);
     void closeMidiOut();
 
-    // False when a value does not fit in a MIDI data byte; nothing is sent then.
+    // False when a value does not fit in a MIDI data byte (nothing is sent then) or when the
+    // output refused the message.
     bool noteOn(int channel, int note, int velocity);
     bool noteOff(int channel, int note);
     bool selectProgram(int channel, int program);
     // Any channel message, packed as status | data1 << 8 | data2 << 16; false for what is not
-    // one (system messages, data bytes above 127), and nothing is sent then.
+    // one (system messages, data bytes above 127), and nothing is sent then; false too when the
+    // output refused it.
     bool sendMessage(uint32_t message);
     void dropTimed(const void* source) { system_.dropTimed(source); }
 
-    // Told of every message that went out, as it goes.
+    // Told of every message the output took, as it goes.
     std::function<void(uint32_t message)> onSent;
 
   private:

@@ -58,6 +58,9 @@ for check in scripts/jack_midi_test.sh scripts/mixer_test.sh scripts/e2e_test.sh
     [[ -f $check ]] && run_check "$(basename "$check" .sh)" bash "$check" build-ci
 done
 
+# A signal ends the real program quickly, whatever is open, with its settings written.
+run_check "exit_test" bash scripts/exit_test.sh build-ci
+
 # Installing to a prefix, the desktop entry, the metainfo and the Debian package.
 run_check "package_test" bash scripts/package_test.sh build-ci
 

@@ -150,6 +150,8 @@ void frmPiano::Form_Load() {
     settings.drumPadNotes = state.drumPadNotes;
     for (const auto& failure : loadSettingsFile(pathInProgramDirectory("con_set.dat"), settings))
         services_.dialogs.messageBox(failure, MessageIcon::None, MessageButtons::Ok, kProgramTitle);
+    // The program may have been ended while a box was open.
+    if (unloaded_) return;
     for (size_t i = 0; i < 4; ++i) state.bankPrograms[i] = settings.bankPrograms[i];
     state.drumPadNotes = settings.drumPadNotes;
     for (size_t i = 0; i < lblBank.size(); ++i)
@@ -176,6 +178,7 @@ void frmPiano::Form_Load() {
     mnuBaseKey_Click(4);
     lblIntro_DblClick();
     PianoSkin_MouseMove();
+    takeKeptRecording();
 }
 
 void frmPiano::loadNames() {
@@ -214,6 +217,7 @@ void frmPiano::Form_GotFocus() {
         if (answer == MessageAnswer::Yes) mnu_manual_Click();
         extractDefaultFile(kResourceSettings, marker);
     }
+    reportKeptRecording();
 }
 
 void frmPiano::Form_LostFocus() {
@@ -230,22 +234,28 @@ void frmPiano::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     services_.window.setTopmost(false);
-    stopPlayback();
-    releaseAllKeys();
-    finishRecording();
-    midiOut.closeMidiOut();
-    std::error_code ignored;
-    std::filesystem::remove(pathInProgramDirectory("ins.ins"), ignored);
-    std::filesystem::remove(pathInProgramDirectory("license.txt"), ignored);
+    tmrBeat.enabled = tmrCap.enabled = false;
+    // The settings first: what follows may wait on the output or the disk, and a session that
+    // is ending does not wait long.
     settings.midiDeviceId = midiOut.midiDeviceId;
     settings.showKeyLabels = static_cast<int16_t>(mnu_Rshowklbl.checked ? 1 : 0);
     settings.stayOnTop = static_cast<int16_t>(Tag == "1" ? 1 : 0);
     for (size_t i = 0; i < 4; ++i) settings.bankPrograms[i] = state.bankPrograms[i];
     settings.drumPadNotes = state.drumPadNotes;
     saveSettingsFile(pathInProgramDirectory("con_set.dat"), settings);
+    stopPlayback();
+    releaseAllKeys();
+    finishRecording(true);
+    keepUnsavedRecording();
+    midiOut.closeMidiOut();
+    std::error_code ignored;
+    std::filesystem::remove(pathInProgramDirectory("ins.ins"), ignored);
+    std::filesystem::remove(pathInProgramDirectory("license.txt"), ignored);
 }
 
 void frmPiano::menuChosen(const MenuChoice& choice) {
+    // A menu open when the program ended hands its choice over after the unload.
+    if (unloaded_) return;
     if (choice.name == "mnuPiano") {
         mnuPiano_Click(choice.index);
     } else if (choice.name == "mnuBeat") {

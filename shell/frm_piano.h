@@ -251,16 +251,23 @@ class frmPiano {
 
     Clock& clock();
     void recordSent(uint32_t message);
-    void finishRecording();
+    // `atExit`: no one is left to answer a box.
+    void finishRecording(bool atExit = false);
+    void keepUnsavedRecording();
+    void takeKeptRecording();
+    void reportKeptRecording();
     // `early`: before the recording's end, dropping what waits to leave.
     void stopPlayback(bool early = true);
+    void waitForPlayback(int64_t ms);
     void setRecordingChecks();
 
     KeyboardInput keyboard_;
     std::unique_ptr<Take> take_;
     std::unique_ptr<Playback> playback_;
+    int64_t playbackWaitLeft_ = 0;  // ms still to wait after the timer's present interval
     std::optional<std::vector<TimedMessage>> lastRecording_;
     std::string lastRecordingPath_;
+    std::string keptRecording_;  // kept at the last exit, to be told of once the window is up
     std::vector<BeatSection> beatSections_;  // of the chosen style
     FrmPianoServices services_;
     std::string programDirectory_;

@@ -70,11 +70,13 @@ void frmPiano::releaseAllKeys() {
 }
 
 void frmPiano::keyPressed(int keyCode, int shift) {
+    if (unloaded_) return;
     if (keyboard_.press(keyCode) == KeyboardInput::Press::Stale) return;
     Form_KeyDown(keyCode, shift);
 }
 
 void frmPiano::keyReleased(int keyCode, int shift) {
+    if (unloaded_) return;
     keyboard_.release(keyCode);
     Form_KeyUp(keyCode, shift);
 }

@@ -1,5 +1,9 @@
+#include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <limits>
+#include <utility>
 
 #include "foundation/output_clock.h"
 #include "midi/midi_out.h"
@@ -9,6 +13,9 @@
 namespace tonvel {
 
 namespace {
+
+// Where a recording that could not be saved at the exit waits for the next start.
+constexpr const char* kUnsavedRecording = "unsaved recording.mid";
 
 // "~/Music/Tonvel/..." rather than the whole path, where it is under the home folder.
 std::string shownPath(const std::string& path, const std::string& home) {
@@ -43,7 +50,7 @@ void frmPiano::mnu_record_Click() {
     finishRecording();
 }
 
-void frmPiano::finishRecording() {
+void frmPiano::finishRecording(bool atExit) {
     if (!take_) return;
     auto messages = take_->finish(clock().now());
     take_.reset();
@@ -54,6 +61,7 @@ void frmPiano::finishRecording() {
     const std::string path = newRecordingPath(recordingsDirectory, std::time(nullptr));
     if (const auto failure = saveRecording(path, messages)) {
         lastRecordingPath_.clear();
+        if (atExit) return;
         PCap.caption = "Recording : NOT SAVED";
         services_.dialogs.messageBox("Unable to Save the Recording!!\r" + path + "\r" + *failure +
                                          "\rCtrl+P still plays it until the program ends.",
@@ -62,6 +70,40 @@ void frmPiano::finishRecording() {
     }
     lastRecordingPath_ = path;
     PCap.caption = "Saved : " + shownPath(path, homeDirectory);
+}
+
+// No one is left at the exit to answer a box: a recording not saved, now or when it ended, waits
+// beside the settings for the next start to tell of.
+void frmPiano::keepUnsavedRecording() {
+    if (lastRecording_ && lastRecordingPath_.empty())
+        saveRecording(pathInProgramDirectory(kUnsavedRecording), *lastRecording_);
+}
+
+// The recording kept at the last exit takes a dated name, which frees the fixed one for another
+// time and keeps it from being told of twice.
+void frmPiano::takeKeptRecording() {
+    namespace fs = std::filesystem;
+    const fs::path kept = pathInProgramDirectory(kUnsavedRecording);
+    std::error_code error;
+    if (!fs::is_regular_file(fs::symlink_status(kept, error))) return;
+    keptRecording_ = kept.string();
+    const auto written = fs::last_write_time(kept, error);
+    const std::time_t when =
+        error ? std::time(nullptr)
+              : std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));
+    const std::string dated = newRecordingPath(programDirectory_, when);
+    fs::rename(kept, dated, error);
+    if (!error) keptRecording_ = dated;
+}
+
+void frmPiano::reportKeptRecording() {
+    if (unloaded_ || keptRecording_.empty()) return;
+    const std::string path = std::exchange(keptRecording_, {});
+    services_.dialogs.messageBox(
+        "A recording made the last time Tonvel ran could not be saved in\r" +
+            shownPath(recordingsDirectory, homeDirectory) + "\r\rIt is kept as\r" +
+            shownPath(path, homeDirectory),
+        MessageIcon::Information, MessageButtons::Ok, kProgramTitle);
 }
 
 void frmPiano::mnu_playrec_Click() {
@@ -99,8 +141,16 @@ void frmPiano::mnu_playrec_Click() {
     if (*first == 0) {
         tmrPlay_Timer();
     } else {
-        tmrPlay.interval = static_cast<int>(*first);
+        waitForPlayback(*first);
     }
+}
+
+// The timer counts in int milliseconds: a longer wait is taken in steps.
+void frmPiano::waitForPlayback(int64_t ms) {
+    const int64_t wait = std::max<int64_t>(ms, 1);
+    const int64_t step = std::min<int64_t>(wait, std::numeric_limits<int>::max());
+    tmrPlay.interval = static_cast<int>(step);
+    playbackWaitLeft_ = wait - step;
 }
 
 void frmPiano::tmrPlay_Timer() {
@@ -108,9 +158,10 @@ void frmPiano::tmrPlay_Timer() {
         tmrPlay.enabled = false;
         return;
     }
+    if (playbackWaitLeft_ > 0) return waitForPlayback(playbackWaitLeft_);
     for (uint32_t message : playback_->next()) midiOut.sendMessage(message);
     if (const auto wait = playback_->waitForNext()) {
-        tmrPlay.interval = static_cast<int>(std::max<int64_t>(*wait, 1));
+        waitForPlayback(*wait);
         return;
     }
     // The end: its note-offs leave with the last messages, at their time.
@@ -127,6 +178,7 @@ void frmPiano::stopPlayback(bool early) {
     // The keys play on with the instrument chosen, whatever the recording chose.
     if (playback_->changedProgram()) midiOut.selectProgram(0, state.currentProgram);
     playback_.reset();
+    playbackWaitLeft_ = 0;
     setRecordingChecks();
 }
 

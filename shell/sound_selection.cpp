@@ -77,6 +77,7 @@ void frmPiano::ChNum_Click() {
     const std::optional<int16_t> n = answer ? parseChannelAnswer(*answer) : std::nullopt;
     lblInstrument.foreColor = kLabelNormal;
     ChNum.foreColor = kLabelNormal;
+    if (unloaded_) return;
     if (n && *n >= 1 && *n <= state.maxProgram + 1) jumpToProgram(*n - 1);
 }
 

@@ -125,7 +125,7 @@ void frmPiano::showModal(const std::function<void()>& show) {
     const bool onTop = stayOnTopIsOn();
     if (onTop) services_.window.setTopmost(false);
     show();
-    if (onTop) services_.window.setTopmost(true);
+    if (onTop && !unloaded_) services_.window.setTopmost(true);
 }
 
 void frmPiano::mnu_license_Click() {

@@ -27,17 +27,13 @@ bool decodeControlId(uint32_t id, MixerLine& line, MixerControlType& type) {
 
 void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
-// ALSA reports its failures on stderr as well as in results; ours are results only.
-class QuietAlsa {
-  public:
-    QuietAlsa() : previous_(snd_lib_error) { snd_lib_error_set_handler(&ignoreAlsaError); }
-    ~QuietAlsa() { snd_lib_error_set_handler(previous_); }
-    QuietAlsa(const QuietAlsa&) = delete;
-    QuietAlsa& operator=(const QuietAlsa&) = delete;
-
-  private:
-    snd_lib_error_handler_t previous_;
-};
+// ALSA reports its failures on stderr as well as in results; ours are results only. Its error
+// handler is one for the whole process, and the synthesizer's and the MIDI ports' threads call
+// ALSA too: it is set once, before main() and so before any thread runs.
+[[maybe_unused]] const bool alsaQuiet = [] {
+    snd_lib_error_set_handler(&ignoreAlsaError);
+    return true;
+}();
 
 snd_mixer_t* openControlDevice(const std::string& name) {
     snd_mixer_t* mixer = nullptr;
@@ -112,7 +108,6 @@ AlsaMixerDevice::~AlsaMixerDevice() {
 
 int AlsaMixerDevice::deviceCount() {
     if (mixer_ != nullptr) return 1;
-    QuietAlsa quiet;
     snd_mixer_t* probe = openControlDevice(controlName_);
     if (probe == nullptr) return 0;
     snd_mixer_close(probe);
@@ -122,20 +117,17 @@ int AlsaMixerDevice::deviceCount() {
 bool AlsaMixerDevice::open(int deviceNumber) {
     close();
     if (deviceNumber != 0) return false;
-    QuietAlsa quiet;
     mixer_ = openControlDevice(controlName_);
     return mixer_ != nullptr;
 }
 
 void AlsaMixerDevice::close() {
     if (mixer_ == nullptr) return;
-    QuietAlsa quiet;
     snd_mixer_close(mixer_);
     mixer_ = nullptr;
 }
 
 MixerControl AlsaMixerDevice::findControl(MixerLine line, MixerControlType type) {
-    QuietAlsa quiet;
     const Side side = sideOf(mixer_, line, type);
     if (side.element == nullptr) return {};
     MixerControl control{.id = controlIdOf(line, type), .minimum = 0, .maximum = 1};
@@ -152,7 +144,6 @@ bool AlsaMixerDevice::setValue(uint32_t controlId, int32_t value) {
     MixerLine line;
     MixerControlType type;
     if (!decodeControlId(controlId, line, type)) return false;
-    QuietAlsa quiet;
     const Side side = sideOf(mixer_, line, type);
     if (side.element == nullptr) return false;
     if (type == MixerControlType::Mute) {
@@ -172,7 +163,6 @@ std::optional<int32_t> AlsaMixerDevice::getValue(uint32_t controlId) {
     MixerLine line;
     MixerControlType type;
     if (!decodeControlId(controlId, line, type)) return std::nullopt;
-    QuietAlsa quiet;
     const Side side = sideOf(mixer_, line, type);
     if (side.element == nullptr) return std::nullopt;
     const auto channel = firstChannel(side);

@@ -115,6 +115,7 @@ TEST(CommandLine, SoundOptionsReachTheSynthesizer) {
         QStringLiteral("tonvel-test-%1.sf2").arg(QCoreApplication::applicationPid());
     QFile file(relative);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("RIFF\x04\x00\x00\x00sfbk", 12);
     file.close();
     const CommandLineVerdict chosen =
         read({"--audio-period", "1024", "--soundfont", relative.toUtf8().constData()});
@@ -123,6 +124,20 @@ TEST(CommandLine, SoundOptionsReachTheSynthesizer) {
     EXPECT_EQ(chosen.sound.buffering.periodFrames, 1024);
     EXPECT_EQ(chosen.sound.soundFont, QFileInfo(relative).absoluteFilePath().toStdString())
         << "a relative name is taken from the folder the program starts in";
+}
+
+TEST(CommandLine, AFileThatIsNoSoundFontIsRefusedAtOnce) {
+    const QString empty =
+        QStringLiteral("tonvel-test-%1-empty.sf2").arg(QCoreApplication::applicationPid());
+    QFile file(empty);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const CommandLineVerdict verdict = read({"--soundfont", empty.toUtf8().constData()});
+    file.remove();
+    EXPECT_FALSE(verdict.start);
+    EXPECT_EQ(verdict.status, 2);
+    EXPECT_TRUE(verdict.error.contains(QStringLiteral("'%1': the file is empty").arg(empty)))
+        << verdict.error.toStdString();
 }
 
 TEST(CommandLine, HelpKeepsQtOptionsOutOfSight) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 #include "fakes/recording_services.h"
 
@@ -40,10 +41,33 @@ TEST(MidiOut, SendsExactBytesAndNeverADataByteAbove7F) {
     };
     for (const auto& c : cases) {
         RecordingMidiSystem system;
+        system.open(-1);
         RecordingDialogs dialogs;
         MidiOut out(system, dialogs);
         EXPECT_EQ(c.call(out), c.accepted) << c.what;
         EXPECT_EQ(system.sentHex(), c.bytes) << c.what;
+    }
+}
+
+// What the output refuses is not reported as sent, nor recorded.
+TEST(MidiOut, ASendTheOutputRefusedIsAFailure) {
+    const std::vector<std::pair<const char*, std::function<bool(MidiOut&)>>> calls = {
+        {"note on", [](MidiOut& m) { return m.noteOn(0, 60, 100); }},
+        {"note off", [](MidiOut& m) { return m.noteOff(9, 36); }},
+        {"message", [](MidiOut& m) { return m.sendMessage(0x7F3C90); }},
+        {"program", [](MidiOut& m) { return m.selectProgram(0, 5); }},
+    };
+    for (const bool open : {true, false}) {
+        for (const auto& [what, call] : calls) {
+            RecordingMidiSystem system;
+            if (open) system.open(-1);
+            RecordingDialogs dialogs;
+            MidiOut out(system, dialogs);
+            size_t told = 0;
+            out.onSent = [&told](uint32_t) { ++told; };
+            EXPECT_EQ(call(out), open) << what << (open ? " open" : " closed");
+            EXPECT_EQ(told, open ? system.sent.size() : 0u) << what;
+        }
     }
 }
 

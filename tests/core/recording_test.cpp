@@ -1,4 +1,6 @@
 #include <filesystem>
+#include <functional>
+#include <limits>
 
 #include "fakes/piano_fixture.h"
 #include "recording/midi_file.h"
@@ -254,6 +256,111 @@ TEST_F(Recording, AFailedSaveSaysWhyAndKeepsTheRecordingToPlay) {
     ctrl(P);
     piano->tmrPlay_Timer();
     EXPECT_EQ(midi.sentHex().back(), "90 36 7F");
+}
+
+// A file's tempo can stretch one delta time to weeks, beyond what the timer counts: the wait is
+// taken in steps and the message leaves exactly at its time, never early.
+TEST_F(Recording, AWaitLongerThanTheTimerCountsIsTakenInSteps) {
+    // One tick per quarter note, the slowest tempo, then the longest delta time.
+    const std::string track =
+        std::string("\x00\xFF\x51\x03\xFF\xFF\xFF", 7) + std::string("\x00\x90\x3C\x7F", 4) +
+        std::string("\xFF\xFF\xFF\x7F\x80\x3C\x00", 7) + std::string("\x00\xFF\x2F\x00", 4);
+    const std::string file = std::string("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x01", 14) +
+                             "MTrk" + std::string("\x00\x00\x00", 3) +
+                             static_cast<char>(track.size()) + track;
+    fs::create_directories(dir / "Music" / "Tonvel");
+    std::ofstream(dir / "Music" / "Tonvel" / "slow.mid", std::ios::binary) << file;
+    const auto messages = loadRecording((dir / "Music" / "Tonvel" / "slow.mid").string(), nullptr);
+    ASSERT_TRUE(messages && messages->size() == 2u);
+    const int64_t wait = (*messages)[1].ms - (*messages)[0].ms;
+    ASSERT_GT(wait, int64_t{std::numeric_limits<int>::max()} * 2);
+
+    ctrl(P);
+    ASSERT_EQ(midi.sentHex(), std::vector<std::string>{"90 3C 7F"});
+    midi.clearSent();
+    int64_t elapsed = 0;
+    for (int guard = 0; piano->tmrPlay.enabled && midi.sent.empty() && guard < 5000; ++guard) {
+        ASSERT_GT(piano->tmrPlay.interval, 0);
+        elapsed += piano->tmrPlay.interval;
+        piano->tmrPlay_Timer();
+    }
+    EXPECT_EQ(elapsed, wait);
+    ASSERT_FALSE(midi.sent.empty());
+    EXPECT_EQ(midi.sentHex().front(), "80 3C 00");
+}
+
+// The program ends with a recording in progress and a recordings folder that cannot be made.
+class RecordingAtAnEndWithoutAFolder : public Recording {
+  protected:
+    void SetUp() override {
+        Recording::SetUp();
+        std::ofstream(dir / "Music") << "a file, not a folder";
+    }
+    // `meanwhile` runs at each send or close of the end.
+    void endWhileRecording(std::function<void()> meanwhile = {}) {
+        at(0), ctrl(R);
+        at(100), down(Z);
+        midi.onSendOrClose = std::move(meanwhile);
+        piano->Form_QueryUnload();
+        piano->Form_Unload();
+    }
+};
+
+// No one may be there to answer a box: the recording waits beside the settings instead, and
+// the settings are written before anything that may wait on the output.
+TEST_F(RecordingAtAnEndWithoutAFolder, ShowsNoBoxKeepsTheRecordingAndTheSettingsComeFirst) {
+    piano->state.bankPrograms[2] = 77;
+    std::vector<std::string> settingsMeanwhile;
+    endWhileRecording([&] { settingsMeanwhile.push_back(readFile("con_set.dat")); });
+    EXPECT_TRUE(dialogs.messages.empty());
+    const std::string settings = readFile("con_set.dat");
+    EXPECT_NE(settings.find("77"), std::string::npos);
+    ASSERT_FALSE(settingsMeanwhile.empty());
+    for (const auto& seen : settingsMeanwhile) EXPECT_EQ(seen, settings);
+    const auto kept = loadRecording((dir / "unsaved recording.mid").string(), nullptr);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->back(), (TimedMessage{100, 0x003680u})) << "the held key ends in the file";
+}
+
+TEST_F(RecordingAtAnEndWithoutAFolder, ARecordingNotSavedEarlierIsKeptToo) {
+    at(0), ctrl(R);
+    at(100), ctrl(R);
+    ASSERT_EQ(dialogs.messages.size(), 1u) << "Ctrl+R still says it could not save";
+    piano->Form_QueryUnload();
+    piano->Form_Unload();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(loadRecording((dir / "unsaved recording.mid").string(), nullptr));
+}
+
+TEST_F(RecordingAtAnEndWithoutAFolder, TheNextStartTellsWhereItIsOnce) {
+    endWhileRecording();
+    const auto keptBytes = fileBytes(dir / "unsaved recording.mid");
+    for (int run = 0; run < 2; ++run) {
+        dialogs.messages.clear();
+        start();
+        piano->recordingsDirectory = (dir / "Music" / "Tonvel").string();
+        piano->homeDirectory = dir.string();
+        piano->Form_GotFocus();
+        piano->Form_GotFocus();
+        if (run == 1) {
+            EXPECT_TRUE(dialogs.messages.empty()) << "told of at the first start after only";
+            break;
+        }
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
+        EXPECT_FALSE(fs::exists(dir / "unsaved recording.mid"));
+        std::vector<fs::path> dated;
+        for (const auto& entry : fs::directory_iterator(dir))
+            if (entry.path().extension() == ".mid") dated.push_back(entry.path());
+        ASSERT_EQ(dated.size(), 1u);
+        EXPECT_EQ(dated[0].filename().string().rfind("Tonvel ", 0), 0u);
+        EXPECT_EQ(fileBytes(dated[0]), keptBytes);
+        const std::string text = dialogs.messages[0].text;
+        EXPECT_NE(text.find("~/" + dated[0].filename().string()), std::string::npos) << text;
+        EXPECT_NE(text.find("~/Music/Tonvel"), std::string::npos) << text;
+        piano->Form_QueryUnload();
+        piano->Form_Unload();
+    }
 }
 
 TEST_F(Recording, TheFolderOpensThroughTheDesktop) {

@@ -31,12 +31,14 @@ bool RecordingMidiSystem::open(int deviceNumber) {
 }
 
 void RecordingMidiSystem::close() {
+    if (onSendOrClose) onSendOrClose();
     ++closeCount;
     if (openDevice == -1) sounding[-1].clear();
     openDevice.reset();
 }
 
 bool RecordingMidiSystem::sendShortMessage(uint32_t message) {
+    if (onSendOrClose) onSendOrClose();
     const auto bytes = shortMessageBytes(message);
     sent.push_back(bytes);
     sentTo.push_back(openDevice);

@@ -30,6 +30,8 @@ class RecordingMidiSystem : public MidiSystem {
     std::map<int, std::set<std::pair<int, int>>> sounding;
     // Messages whose data bytes left the 0..127 range.
     std::vector<std::vector<uint8_t>> badBytes;
+    // Run as each send or close begins, to look around meanwhile.
+    std::function<void()> onSendOrClose;
 
     // The messages that reached `device`, as "90 32 7F" strings.
     std::vector<std::string> sentHexTo(int device) const;
@@ -148,8 +150,16 @@ class RecordingAuxiliaryWindows : public AuxiliaryWindows {
         size_t topmostCallsBefore;
     };
     std::vector<Shown> shown;
-    void showAbout() override { shown.push_back({"about", window_.topmostCalls.size()}); }
-    void showUpdate() override { shown.push_back({"update", window_.topmostCalls.size()}); }
+    // Run while a window is up, to act meanwhile.
+    std::function<void()> whileShown;
+    void showAbout() override {
+        shown.push_back({"about", window_.topmostCalls.size()});
+        if (whileShown) whileShown();
+    }
+    void showUpdate() override {
+        shown.push_back({"update", window_.topmostCalls.size()});
+        if (whileShown) whileShown();
+    }
 
   private:
     const RecordingWindowSystem& window_;

@@ -96,6 +96,44 @@ TEST(SoundFontLookup, MissingFolderFindsNothing) {
     EXPECT_FALSE(findSoundFont({"/nonexistent/tonvel/sf2", {"TimGM6mb.sf2"}}).has_value());
 }
 
+// What --soundfont is given is checked before the program starts.
+TEST(SoundFontCheck, OnlyASoundFontPasses) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* problem;  // a piece of the reason, or nullptr when it passes
+    };
+    std::string noise(4096, '\0');
+    uint32_t seed = 12345;
+    for (char& c : noise) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+    const std::string riffHead("RIFF\x04\x00\x00\x00", 8);
+    const std::vector<Case> cases = {
+        {"empty", "", "empty"},
+        {"text", "A SoundFont, honestly.\n", "not a SoundFont"},
+        {"random bytes", noise, "not a SoundFont"},
+        {"another RIFF file", riffHead + "WAVE", "not a SoundFont"},
+        {"cut short", "RIF", "not a SoundFont"},
+        {"a SoundFont's start", riffHead + "sfbk", nullptr},
+    };
+    TempFolder folder;
+    for (const auto& c : cases) {
+        const auto path = folder.path() / "file.sf2";
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.bytes;
+        const auto problem = soundFontProblem(path);
+        if (c.problem == nullptr) {
+            EXPECT_FALSE(problem) << c.what << ": " << *problem;
+        } else {
+            ASSERT_TRUE(problem) << c.what;
+            EXPECT_NE(problem->find(c.problem), std::string::npos) << c.what << ": " << *problem;
+        }
+    }
+    EXPECT_TRUE(soundFontProblem(folder.path()));
+    const auto installed = findSoundFont(SoundFontSearch::systemDefault());
+    if (installed) {
+        EXPECT_FALSE(soundFontProblem(*installed)) << installed->string();
+    }
+}
+
 TEST(SynthGain, FollowsTheLinkToTheActualSoundFont) {
     TempFolder folder;
     folder.addFile("FluidR3_GM.sf2");
