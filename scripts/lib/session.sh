@@ -4,6 +4,7 @@
 # session_stop (or the EXIT trap it sets).
 #   session_start BUILD_DIR [PERIOD_FRAMES]
 # Sets: work (the folder), program (its pid), window, xkey, received (the receiver's log).
+# session_program_start, session_choose_receiver and session_program_wait restart it.
 # With WITHOUT_REALTIME set, the program runs without the right to real-time priority.
 
 source "$(dirname "${BASH_SOURCE[0]}")/jack.sh"
@@ -14,6 +15,8 @@ session_pids=()
 
 session_stop() {
     busy_stop
+    [[ -n ${program:-} ]] && stop_and_wait "$program"
+    program=""
     for ((i = ${#session_pids[@]} - 1; i >= 0; i--)); do stop_and_wait "${session_pids[i]}"; done
     session_pids=()
     [[ -n ${work:-} && -z ${KEEP:-} ]] && rm -rf "$work"
@@ -38,22 +41,52 @@ session_start() {
     for _ in $(seq 50); do jack_lsp 2>/dev/null | grep -q receiver:input && break; sleep 0.1; done
     cp "$build/tonvel" "$work/"
     touch "$work/firstrun.kvx"  # no welcome question
+    xkey=$build/tests/tonvel_xkey
+    session_program_start || return 1
+    session_choose_receiver
+}
+
+# Starts the program (again) in the session's folder and gives its window the focus; sets
+# program and window. Its output goes on in tonvel.log.
+session_program_start() {
     if [[ -n ${WITHOUT_REALTIME:-} ]]; then
         # As a desktop user without real-time rights: the program's own threads cannot ask
         # for real-time priority (JACK's threads still can, through the server).
-        capsh --drop=cap_sys_nice -- -c "exec '$work/tonvel'" >"$work/tonvel.log" 2>&1 &
+        capsh --drop=cap_sys_nice -- -c "exec '$work/tonvel'" >>"$work/tonvel.log" 2>&1 &
     else
-        "$work/tonvel" >"$work/tonvel.log" 2>&1 &
+        "$work/tonvel" >>"$work/tonvel.log" 2>&1 &
     fi
     program=$!
-    session_pids+=($program)
     focus_program_window || { echo "session: the window did not appear" >&2; return 1; }
-    xkey=$build/tests/tonvel_xkey
-    # The receiver from the settings menu: Midi Device, the first port after the synthesizer.
+}
+
+# The receiver from the settings menu: Midi Device, the first port after the synthesizer.
+session_choose_receiver() {
     xdotool key alt+s; sleep 0.5
     xdotool key Down Down Right; sleep 0.3
     xdotool key Down Return; sleep 0.5
     xdotool windowfocus "$window" 2>/dev/null; sleep 0.5
+}
+
+# Whether the program's output is connected to the receiver.
+session_receiver_chosen() { jack_lsp -c receiver:input 2>/dev/null | grep -q '^[[:space:]]'; }
+
+# Waits up to $1 seconds (5 by default) for the program to end; sets program_status (its exit
+# status, or "hung" when it had to be killed) and program_exit_ms (from the call).
+session_program_wait() {
+    local limit=$(((${1:-5}) * 50)) from i
+    from=$(date +%s%N)
+    for ((i = 0; i < limit; i++)); do kill -0 "$program" 2>/dev/null || break; sleep 0.02; done
+    program_exit_ms=$((($(date +%s%N) - from) / 1000000))
+    if kill -0 "$program" 2>/dev/null; then
+        kill -9 "$program" 2>/dev/null
+        wait "$program" 2>/dev/null
+        program_status=hung
+    else
+        wait "$program" 2>/dev/null
+        program_status=$?
+    fi
+    program=""
 }
 
 # What arrived since the line count $1, one message per line, bytes only.
