@@ -26,6 +26,14 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 mkdir -p "$HOME" "$TMPDIR"
 export JACK_DEFAULT_SERVER=tonvel-e2e-$$ JACK_NO_START_SERVER=1 JACK_NO_AUDIO_RESERVATION=1
 
+# A quiet virtual machine halts its idle CPUs, and a halted CPU can wake 20 ms late: the
+# server's clock and the program's sending thread with it. One spinner per CPU at idle
+# priority keeps them awake and takes no time from any other thread.
+for _ in $(seq "$(nproc)"); do
+    chrt --idle 0 sh -c 'while :; do :; done' &
+    pids+=($!)
+done
+
 xvfb_start 90
 started=$?
 pids+=("$xvfb_pid")
@@ -39,8 +47,10 @@ jack_start "$JACK_DEFAULT_SERVER" "$work/jackd.log" "$period"
 started=$?
 pids+=("$jack_pid")
 [[ $started -eq 0 ]] || fail "JACK did not start: $(cat "$work/jackd.log")"
-# A receiver that loses nothing, also on a busy machine: frame, microseconds, bytes per line.
-"$build/tests/tonvel_jack_receiver" midi-monitor >"$work/dump.log" 2>"$work/receiver.log" &
+# A receiver that loses nothing, also on a busy machine: frame, microseconds, bytes per line;
+# it notes the server's late cycles in late.log.
+"$build/tests/tonvel_jack_receiver" midi-monitor "$work/late.log" >"$work/dump.log" \
+    2>"$work/receiver.log" &
 pids+=($!)
 for _ in $(seq 50); do jack_lsp 2>/dev/null | grep -q midi-monitor:input && break; sleep 0.1; done
 
@@ -192,19 +202,28 @@ grep -v '^[bc]' "$work/sent.txt" >"$work/sent-notes.txt"
 grep -v ' [bc][0-9a-f] ' "$work/recorded.txt" | cut -d' ' -f2- | grep -v '^8. 2c 00$' >"$work/recorded-notes.txt"
 cmp -s "$work/sent-notes.txt" "$work/recorded-notes.txt" ||
     fail "the recording's notes differ from the port's: $(diff "$work/sent-notes.txt" "$work/recorded-notes.txt" | tr '\n' ' ')"
-# Ctrl+P: the same messages leave in the same order, with gaps within 3 ms of the file's.
+# Ctrl+P: the same messages leave in the same order, each within a period and 4 ms of its
+# time in the file. A server cycle that comes late bunches what was sent meanwhile into one
+# cycle, whatever the program did: the cycles late during the playback widen the limit by
+# their lateness.
 mark
 "$xkey" down 37; "$xkey" tap 33; "$xkey" up 37    # Ctrl+P
 sleep 2.5
-tail -n +$((marked + 1)) "$work/dump.log" | awk '{ printf "%d", $2 / 1000; for (i = 3; i <= NF; ++i) printf " %s", $i; print "" }' |
-    head -n "$(wc -l <"$work/recorded.txt")" >"$work/played.txt"
+tail -n +$((marked + 1)) "$work/dump.log" | head -n "$(wc -l <"$work/recorded.txt")" >"$work/played-raw.txt"
+awk '{ printf "%d", $2 / 1000; for (i = 3; i <= NF; ++i) printf " %s", $i; print "" }' \
+    "$work/played-raw.txt" >"$work/played.txt"
 cut -d' ' -f2- "$work/played.txt" | cmp -s - <(cut -d' ' -f2- "$work/recorded.txt") ||
     fail "Ctrl+P played other bytes than the file holds: $(diff <(cut -d' ' -f2- "$work/played.txt") <(cut -d' ' -f2- "$work/recorded.txt") | tr '\n' ' ')"
+late_us=$(awk -v first="$(head -n1 "$work/played-raw.txt" | cut -d' ' -f1)" \
+    -v last="$(tail -n1 "$work/played-raw.txt" | cut -d' ' -f1)" -v period="$period" \
+    '$1 >= first - period && $1 <= last + period && $2 > worst { worst = $2 } END { print worst + 0 }' \
+    "$work/late.log")
+limit=$((period * 1000 / 48000 + 4 + (late_us + 999) / 1000))
 paste -d' ' <(cut -d' ' -f1 "$work/recorded.txt") <(cut -d' ' -f1 "$work/played.txt") |
-    awk -v limit=$((period * 1000 / 48000 + 4)) 'NR == 1 { r0 = $1; p0 = $2 } { d = ($2 - p0) - ($1 - r0); if (d < 0) d = -d; if (d > worst) worst = d }
-         END { print worst; exit worst > limit }' >"$work/worst.txt" ||
-    fail "Ctrl+P played off the recording's time by $(cat "$work/worst.txt") ms"
-echo "e2e: playback kept the recording's times within $(cat "$work/worst.txt") ms"
+    awk -v limit="$limit" 'NR == 1 { r0 = $1; p0 = $2 } { d = ($2 - p0) - ($1 - r0); if (d < 0) d = -d; if (d > worst) worst = d }
+         END { print worst + 0; exit worst > limit }' >"$work/worst.txt" ||
+    fail "Ctrl+P played off the recording's time by $(cat "$work/worst.txt") ms (allowed $limit ms; the server's cycles came up to $((late_us / 1000)) ms late)"
+echo "e2e: playback kept the recording's times within $(cat "$work/worst.txt") ms (allowed $limit ms; the server's cycles came up to $((late_us / 1000)) ms late)"
 
 # Choosing sounds from the keyboard: a program step, the Alt + keypad jump, the
 # instrument menu driven by keys, the channel box with a typed number, a base-note step.

@@ -87,9 +87,10 @@ pids+=("$xvfb_pid")
 "$prefix/bin/tonvel" >"$work/tonvel.log" 2>&1 &
 program=$!
 pids+=("$program")
-# The first-run question shows only when the manual is found, here in the prefix.
+# The first-run question shows only when the manual is found, here in the prefix. A start on
+# a machine busy with builds has taken more than 15 s: the limit only says it never came.
 question=""
-for _ in $(seq 150); do
+for _ in $(seq 600); do
     question=$(xdotool search --onlyvisible --name '^:: PLEASE READ CAREFULLY ::$' 2>/dev/null)
     [[ -n $question ]] && break
     sleep 0.1

@@ -2,7 +2,7 @@
 # Installs what is missing, builds everything and runs every test: the unit tests, the
 # tests against a real JACK server, the end-to-end test under Xvfb, the file tests as an
 # ordinary user, the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and a short run of every fuzz target.
+# the tests of the threaded code under ThreadSanitizer, and a short run of every fuzz target.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --tests || exit 1
@@ -73,6 +73,19 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTONVEL_SANITIZE=ON -DTONVEL_
 cmake --build build-asan -j"$jobs" || exit 1
 (cd build-asan && ctest --output-on-failure -j"$jobs") 2>&1 | tee build-asan/ctest.log
 count_ctest build-asan/ctest.log
+
+# The tests of the code that runs threads, under ThreadSanitizer.
+echo "== thread sanitizer build"
+tsan_log=$(mktemp /tmp/tonvel-tsan-log-XXXXXX)
+JOBS="$jobs" bash scripts/tsan_test.sh build-tsan 2>&1 | tee "$tsan_log"
+tsan_counts=$(grep -E '^tsan: [0-9]+ passed, [0-9]+ failed$' "$tsan_log" | tail -n1)
+if [[ -n $tsan_counts ]]; then
+    passed=$((passed + $(sed -E 's/^tsan: ([0-9]+) passed.*/\1/' <<<"$tsan_counts")))
+    failed=$((failed + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$tsan_counts")))
+else
+    failed=$((failed + 1))
+fi
+rm -f "$tsan_log"
 
 # Each fuzz target for 25 s under AddressSanitizer and UndefinedBehaviorSanitizer.
 echo "== fuzzing"

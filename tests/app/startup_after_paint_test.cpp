@@ -52,10 +52,13 @@ TEST(StartupAfterPaint, AWindowNeverDrawnRunsTheWorkAtTheTimeLimit) {
     std::vector<std::string> log;
     RecordingWindow window(log);
     int runs = 0;
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     StartupAfterPaint startup(
         &window, [&] { ++runs; }, std::chrono::milliseconds(150));
     processEventsFor(50);
-    EXPECT_EQ(runs, 0) << "not before the limit";
+    // A busy machine may hold the test past the limit meanwhile.
+    EXPECT_TRUE(runs == 0 || sinceStart.elapsed() >= 150) << "not before the limit";
     processEventsFor(400);
     EXPECT_EQ(runs, 1);
     EXPECT_TRUE(startup.ran());

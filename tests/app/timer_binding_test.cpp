@@ -24,11 +24,13 @@ TEST(TimerBinding, ALeadingTickKnowsItsDueTimeAndItsEnd) {
     Timer model{.enabled = false, .interval = 250};
     std::vector<std::string> calls;
     std::vector<steady_clock::time_point> dues;
+    std::vector<bool> onTime;  // less than an interval late, the lead taken into account
     TickLead lead;
     lead.lead = std::chrono::milliseconds(10);
     lead.before = [&](TimerSchedule::TimePoint due) {
         calls.push_back("before");
         dues.push_back(due);
+        onTime.push_back(steady_clock::now() + lead.lead - due < std::chrono::milliseconds(250));
     };
     lead.after = [&] { calls.push_back("after"); };
     lead.stopped = [&] { calls.push_back("stopped"); };
@@ -55,9 +57,12 @@ TEST(TimerBinding, ALeadingTickKnowsItsDueTimeAndItsEnd) {
         EXPECT_EQ(calls[i + 2], "after") << i;
     }
     EXPECT_EQ(calls.back(), "stopped");
-    // The due times keep the grid of the interval, whenever the ticks ran.
-    for (size_t i = 1; i < dues.size(); ++i)
+    // The due times keep the grid of the interval, whenever the ticks ran; only a tick a whole
+    // interval late (a machine that stalled the test) starts a new grid.
+    for (size_t i = 1; i < dues.size(); ++i) {
+        if (!onTime[i - 1]) continue;
         EXPECT_EQ(dues[i] - dues[i - 1], std::chrono::milliseconds(250)) << i;
+    }
 }
 
 TEST(TimerBinding, AModelEnabledAtNoIntervalNeverTicks) {
