@@ -67,7 +67,14 @@ TickLead PianoWindow::leadFor(const Timer& model) {
         timedOutput_->endTimed();
         if (clock_) clock_->tickDone();
     };
-    lead.stopped = [this, source] { timedOutput_->dropTimed(source); };
+    // Through the window, whose recording forgets what never left.
+    lead.stopped = [this, source] {
+        if (piano_) {
+            piano_->midiOut.dropTimed(source);
+        } else {
+            timedOutput_->dropTimed(source);
+        }
+    };
     return lead;
 }
 

@@ -36,10 +36,15 @@ class MidiOut {
     // one (system messages, data bytes above 127), and nothing is sent then; false too when the
     // output refused it.
     bool sendMessage(uint32_t message);
-    void dropTimed(const void* source) { system_.dropTimed(source); }
+    // Forgets what the ticks of `source` handed over ahead of its time: a stopped timer.
+    void dropTimed(const void* source) {
+        system_.dropTimed(source);
+        if (onDropped) onDropped(source);
+    }
 
     // Told of every message the output took, as it goes.
     std::function<void(uint32_t message)> onSent;
+    std::function<void(const void* source)> onDropped;
 
   private:
     bool send(int status, int channel, int data1, int data2);

@@ -30,9 +30,31 @@ int64_t Take::msSinceStart(TimePoint at) const {
     return std::max<int64_t>(ms, 0);
 }
 
-void Take::add(TimePoint at, uint32_t message) {
+void Take::add(TimePoint at, uint32_t message, const void* source) {
     messages_.push_back({msSinceStart(at), message});
+    sources_.push_back(source);
     sounding_.follow(message);
+}
+
+void Take::forget(const void* source, TimePoint at) {
+    const int64_t stop = msSinceStart(at);
+    size_t kept = 0;
+    for (size_t i = 0; i < messages_.size(); ++i) {
+        TimedMessage message = messages_[i];
+        if (sources_[i] == source && message.ms > stop) {
+            const int kind = message.message & 0xF0;
+            const bool noteOff =
+                kind == 0x80 || (kind == 0x90 && ((message.message >> 16) & 0x7F) == 0);
+            if (!noteOff) continue;
+            message.ms = stop;
+        }
+        messages_[kept] = message;
+        sources_[kept++] = sources_[i];
+    }
+    messages_.resize(kept);
+    sources_.resize(kept);
+    sounding_.clear();
+    for (const auto& message : messages_) sounding_.follow(message.message);
 }
 
 std::vector<TimedMessage> Take::finish(TimePoint at) {

@@ -31,7 +31,11 @@ class Take {
 
     // `opening` is what the file starts with, at time 0, such as the instrument in use.
     Take(TimePoint start, std::vector<uint32_t> opening);
-    void add(TimePoint at, uint32_t message);
+    // `source` is the timer whose tick sent it ahead of its time, if one did.
+    void add(TimePoint at, uint32_t message, const void* source = nullptr);
+    // `source` stopped at `at`: what it sent ahead for later never left, except its note-offs,
+    // which left at the stop.
+    void forget(const void* source, TimePoint at);
     // Ends the take at `at`: every note still sounding gets its note-off there.
     std::vector<TimedMessage> finish(TimePoint at);
 
@@ -40,6 +44,7 @@ class Take {
 
     TimePoint start_;
     std::vector<TimedMessage> messages_;
+    std::vector<const void*> sources_;  // index for index
     SoundingNotes sounding_;
 };
 

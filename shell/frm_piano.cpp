@@ -27,6 +27,9 @@ frmPiano::frmPiano(FrmPianoServices services, std::string programDirectory)
     helpDirectory = programDirectory_ + "/help";
     recordingsDirectory = programDirectory_ + "/recordings";
     midiOut.onSent = [this](uint32_t message) { recordSent(message); };
+    midiOut.onDropped = [this](const void* source) {
+        if (take_) take_->forget(source, clock().now());
+    };
     layoutControls();
     buildMenus();
     buildWindowMenus();

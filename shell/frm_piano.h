@@ -261,6 +261,16 @@ class frmPiano {
     void waitForPlayback(int64_t ms);
     void setRecordingChecks();
 
+    // The timer whose tick is sending: a recording forgets what a stopped timer sent ahead.
+    struct SendingFor {
+        SendingFor(frmPiano& piano, const void* timer) : piano_(piano) { piano_.sendingFor_ = timer; }
+        ~SendingFor() { piano_.sendingFor_ = nullptr; }
+        SendingFor(const SendingFor&) = delete;
+        SendingFor& operator=(const SendingFor&) = delete;
+        frmPiano& piano_;
+    };
+    const void* sendingFor_ = nullptr;
+
     KeyboardInput keyboard_;
     std::unique_ptr<Take> take_;
     std::unique_ptr<Playback> playback_;

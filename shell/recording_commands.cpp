@@ -32,7 +32,7 @@ Clock& frmPiano::clock() {
 }
 
 void frmPiano::recordSent(uint32_t message) {
-    if (take_) take_->add(clock().now(), message);
+    if (take_) take_->add(clock().now(), message, sendingFor_);
 }
 
 void frmPiano::mnu_record_Click() {
@@ -154,6 +154,7 @@ void frmPiano::waitForPlayback(int64_t ms) {
 }
 
 void frmPiano::tmrPlay_Timer() {
+    const SendingFor sending(*this, &tmrPlay);
     if (!playback_) {
         tmrPlay.enabled = false;
         return;

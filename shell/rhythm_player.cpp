@@ -95,6 +95,7 @@ void frmPiano::lblBeatCtrl_Click(int index) {
 }
 
 void frmPiano::tmrBeat_Timer() {
+    const SendingFor sending(*this, &tmrBeat);
     if (unloaded_) return;
     if (state.beatSection < 0 || static_cast<size_t>(state.beatSection) >= beatSections_.size())
         return;

@@ -386,5 +386,23 @@ TEST(RecordingFile, NamesHoldTheDateAndTimeAndNeverOverwrite) {
     fs::remove_all(folder);
 }
 
+// A timer stopped after handing a step over ahead: the step never left, but the note-offs it
+// handed over left at the stop, and what others sent stays as it was.
+TEST(TakeForget, WhatAStoppedTimerSentAheadIsForgottenButItsNoteOffs) {
+    const auto t0 = std::chrono::steady_clock::now();
+    const auto at = [&](int ms) { return t0 + std::chrono::milliseconds(ms); };
+    const int rhythm = 0, playback = 0;
+    Take take(t0, {});
+    take.add(at(10), 0x643C90, &rhythm);  // left before the stop
+    take.add(at(20), 0x643D90, &rhythm);  // ahead: never left
+    take.add(at(20), 0x003C80, &rhythm);  // ahead, a note-off: leaves at the stop
+    take.add(at(25), 0x643E90, &playback);
+    take.add(at(15), 0x643F90);
+    take.forget(&rhythm, at(12));
+    const std::vector<TimedMessage> expected = {
+        {10, 0x643C90}, {12, 0x003C80}, {15, 0x643F90}, {25, 0x643E90}, {30, 0x3E80}, {30, 0x3F80}};
+    EXPECT_EQ(take.finish(at(30)), expected);
+}
+
 }  // namespace
 }  // namespace tonvel
