@@ -8,22 +8,15 @@ build=$(cd "${1:-build-ci}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib/jack.sh"
 source "$here/lib/x11.sh"
-work=$(mktemp -d /tmp/tonvel-exit-XXXXXX)
-pids=()
-cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do stop_and_wait "${pids[i]}"; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$here/lib/work.sh"
+work_begin exit
 fail() {
     echo "exit_test: $*"
     [[ -f $work/tonvel.log ]] && { echo "--- program:"; cat "$work/tonvel.log"; }
     exit 1
 }
 
-export XDG_RUNTIME_DIR=$work/runtime HOME=$work/home TMPDIR=$work/tmp
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-mkdir -p "$HOME" "$TMPDIR"
+work_private_dirs
 export JACK_DEFAULT_SERVER=tonvel-exit-$$ JACK_NO_START_SERVER=1
 
 : >"$work/empty.sf2"

@@ -11,13 +11,8 @@ build=$(cd "${1:-build-ci}" && pwd)
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 source "$source_dir/scripts/lib/jack.sh"
 source "$source_dir/scripts/lib/x11.sh"
-work=$(mktemp -d /tmp/tonvel-package-XXXXXX)
-pids=()
-cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do stop_and_wait "${pids[i]}"; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$source_dir/scripts/lib/work.sh"
+work_begin package
 fail() {
     echo "package: $*"
     exit 1

@@ -7,7 +7,11 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --tests || exit 1
 
-export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/tonvel-runtime-XXXXXX)}
+if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
+    XDG_RUNTIME_DIR=$(mktemp -d /tmp/tonvel-runtime-XXXXXX)
+    trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+fi
+export XDG_RUNTIME_DIR
 chmod 700 "$XDG_RUNTIME_DIR"
 export JACK_NO_START_SERVER=1
 

@@ -29,6 +29,10 @@ frmPiano::frmPiano(FrmPianoServices services, std::string programDirectory)
     midiOut.onSent = [this](uint32_t message) { recordSent(message); };
     midiOut.onDropped = [this](const void* source) {
         if (take_) take_->forget(source, clock().now());
+        // A stopped rhythm ends what it played, recorded like any note-off.
+        if (source != &tmrBeat) return;
+        for (uint32_t off : rhythmNotes_.noteOffs()) midiOut.sendMessage(off);
+        rhythmNotes_.clear();
     };
     layoutControls();
     buildMenus();

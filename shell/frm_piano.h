@@ -270,6 +270,7 @@ class frmPiano {
         frmPiano& piano_;
     };
     const void* sendingFor_ = nullptr;
+    SoundingNotes rhythmNotes_;  // what the rhythm played since it last stopped
 
     KeyboardInput keyboard_;
     std::unique_ptr<Take> take_;

@@ -102,7 +102,8 @@ void frmPiano::tmrBeat_Timer() {
     const auto& section = beatSections_[static_cast<size_t>(state.beatSection)];
     if (static_cast<size_t>(state.beatStep) < section.size()) {
         for (int note : section[static_cast<size_t>(state.beatStep)])
-            midiOut.noteOn(9, note, state.noteVelocity);
+            if (midiOut.noteOn(9, note, state.noteVelocity))
+                rhythmNotes_.follow(packMessage(0x99, note, 1));
     }
     ++state.beatStep;
     if (static_cast<size_t>(state.beatStep) >= section.size()) {

@@ -213,7 +213,7 @@ std::optional<ScheduledMidiSystem::Clock::time_point> ScheduledMidiSystem::deliv
     }
     while (!waiting_.empty() && waiting_.front().when <= now) {
         const Waiting next = waiting_.front();
-        if (!deliver(next.message, next.source)) {
+        if (!deliver(next.message)) {
             retryAt_ = now + kRetry;
             return retryAt_;
         }
@@ -243,7 +243,8 @@ bool ScheduledMidiSystem::take(const Command& command, Clock::time_point now) {
         case Kind::Drop: {
             // Its note-offs still leave, at once and after whatever was handed over before
             // them: a note they end may have started outside any timed stretch (the first
-            // notes of a playback), or may not have left yet.
+            // notes of a playback), or may not have left yet. The notes it started and had not
+            // yet ended are the window's to end, so that a recording holds those note-offs too.
             const auto end = std::remove_if(waiting_.begin(), waiting_.end(), [&](Waiting& w) {
                 if (w.source != command.source) return false;
                 if (!isNoteOff(w.message)) return true;
@@ -252,7 +253,6 @@ bool ScheduledMidiSystem::take(const Command& command, Clock::time_point now) {
             });
             waiting_.erase(end, waiting_.end());
             std::make_heap(waiting_.begin(), waiting_.end(), laterThan<Waiting, Waiting>);
-            endNotes(command.source, false);
             break;
         }
         case Kind::Detach: {
@@ -260,7 +260,7 @@ bool ScheduledMidiSystem::take(const Command& command, Clock::time_point now) {
             // meant for.
             deliverDue(now);
             if (delivering_) {
-                endNotes(nullptr, true);
+                endAllNotes();
                 // The output may be full: it gets a moment to take the last note-offs.
                 const auto until = Clock::now() + kCloseGrace;
                 while (!flushOwed() && Clock::now() < until)
@@ -305,9 +305,9 @@ void ScheduledMidiSystem::owe(uint32_t message) {
     owed_.set(noteIndex(message));
 }
 
-void ScheduledMidiSystem::endNotes(const void* source, bool all) {
+void ScheduledMidiSystem::endAllNotes() {
     for (size_t i = 0; i < sounding_.size(); ++i) {
-        if (sounding_.test(i) && (all || startedBy_[i / 128][i % 128] == source)) owed_.set(i);
+        if (sounding_.test(i)) owed_.set(i);
     }
 }
 
@@ -324,7 +324,7 @@ bool ScheduledMidiSystem::flushOwed() {
     return true;
 }
 
-bool ScheduledMidiSystem::deliver(uint32_t message, const void* source) {
+bool ScheduledMidiSystem::deliver(uint32_t message) {
     // A note-on waits behind an owed note-off of its note, not the other way round.
     if (isNoteOn(message) && owed_.test(noteIndex(message)) && !flushOwed()) return false;
     const SendResult result = output_.trySend(message);
@@ -334,9 +334,7 @@ bool ScheduledMidiSystem::deliver(uint32_t message, const void* source) {
         return true;
     }
     if (isNoteOn(message)) {
-        const size_t i = noteIndex(message);
-        sounding_.set(i);
-        startedBy_[i / 128][i % 128] = source;
+        sounding_.set(noteIndex(message));
     } else if (isNoteOff(message)) {
         sounding_.reset(noteIndex(message));
     } else if (endsChannelNotes(message)) {

@@ -20,9 +20,9 @@ namespace tonvel {
 // The one way messages reach the output. The window's thread hands every message over through
 // a lock-free ring; a thread of this output, the only one that sends, delivers them in order:
 // at once, or at a set time for a rhythm step or a played-back message worked out a little
-// ahead. It knows which notes it has started and who started them, so that
-// - a stop (dropTimed) forgets what its source still had waiting and ends that source's
-//   sounding notes, before anything handed over after it;
+// ahead. It knows which notes are sounding, so that
+// - a stop (dropTimed) forgets what its source still had waiting, but lets its note-offs leave
+//   at once, before anything handed over after it;
 // - a close ends every sounding note on the output that played it, then lets the output go;
 // - an output that cannot keep up (a JACK period is full) keeps the rest for later, and when
 //   even the waiting room is full, note-offs are kept before anything else.
@@ -51,7 +51,7 @@ class ScheduledMidiSystem : public MidiSystem {
     // tick sends them.
     void beginTimed(Clock::time_point when, const void* source);
     void endTimed();
-    // Forgets what `source` still has waiting and ends the notes it started.
+    // Forgets what `source` still has waiting but its note-offs, which leave at once.
     void dropTimed(const void* source) override;
 
     // The thread's work, once, as of `now`: tests call it when there is no thread. Returns the
@@ -91,8 +91,8 @@ class ScheduledMidiSystem : public MidiSystem {
     std::optional<Clock::time_point> deliverDue(Clock::time_point now);
     void wait(Clock::time_point now);
     bool flushOwed();
-    bool deliver(uint32_t message, const void* source);
-    void endNotes(const void* source, bool all);
+    bool deliver(uint32_t message);
+    void endAllNotes();
     void owe(uint32_t message);
     void dropStale(Clock::time_point now);
 
@@ -118,7 +118,6 @@ class ScheduledMidiSystem : public MidiSystem {
     std::vector<Waiting> waiting_;  // a heap, earliest first; its room is made once
     uint64_t order_ = 0;
     std::optional<Clock::time_point> retryAt_;  // the output was full
-    std::array<std::array<const void*, 128>, 16> startedBy_{};
     std::bitset<16 * 128> sounding_;
     std::bitset<16 * 128> owed_;  // note-offs that found no room, sent before anything else
     bool stopping_ = false;
