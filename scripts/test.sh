@@ -75,7 +75,8 @@ echo "== sanitizer build"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTONVEL_SANITIZE=ON -DTONVEL_BUILD_APP=OFF \
     -DTONVEL_BUILD_BENCHMARKS=OFF >/dev/null || exit 1
 cmake --build build-asan -j"$jobs" || exit 1
-(cd build-asan && ctest --output-on-failure -j"$jobs") 2>&1 | tee build-asan/ctest.log
+(cd build-asan && LSAN_OPTIONS=suppressions=$PWD/../scripts/lsan.supp ctest --output-on-failure -j"$jobs") 2>&1 |
+    tee build-asan/ctest.log
 count_ctest build-asan/ctest.log
 
 # The tests of the code that runs threads, under ThreadSanitizer.

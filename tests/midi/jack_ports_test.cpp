@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 #include <rtmidi/RtMidi.h>
 
+#include <jack/jack.h>
+
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
@@ -114,6 +117,15 @@ TEST_F(JackPorts, ABurstArrivesWholeAndInOrderThoughClosedAtOnce) {
             into->messages.push_back(*message);
         },
         &arrivals);
+    // A cycle the server overran loses its MIDI before any client sees it: on a loaded
+    // machine (or under a sanitizer) only the order can be checked then.
+    std::atomic<int> overruns{0};
+    jack_client_t* watcher = jack_client_open("TonvelTestOverruns", JackNoStartServer, nullptr);
+    ASSERT_NE(watcher, nullptr);
+    jack_set_xrun_callback(
+        watcher, [](void* count) { return ++*static_cast<std::atomic<int>*>(count), 0; },
+        &overruns);
+    jack_activate(watcher);
     PlatformMidiSystem midi;
     const int index = indexOf(midi.outputNames(), kReceiverPort);
     ASSERT_GE(index, 0);
@@ -122,16 +134,25 @@ TEST_F(JackPorts, ABurstArrivesWholeAndInOrderThoughClosedAtOnce) {
     for (int i = 0; i < 3000; ++i) {
         const uint32_t note = 0x20 + i % 64;
         for (const uint32_t message : {0x7F0090 | note << 8, 0x000080 | note << 8}) {
-            while (midi.trySend(message) == SendResult::Busy)
+            SendResult result;
+            while ((result = midi.trySend(message)) == SendResult::Busy)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            sent.push_back(shortMessageBytes(message));
+            if (result == SendResult::Sent) sent.push_back(shortMessageBytes(message));
         }
     }
     midi.close();
     std::this_thread::sleep_for(kStraggler);
+    jack_client_close(watcher);
     std::lock_guard hold(arrivals.lock);
+    // What arrived came in the order it was sent, whatever a lost cycle took away.
+    size_t matched = 0;
+    for (const auto& message : sent)
+        if (matched < arrivals.messages.size() && arrivals.messages[matched] == message) ++matched;
+    EXPECT_EQ(matched, arrivals.messages.size()) << "out of order";
+    if (overruns > 0) GTEST_SKIP() << overruns << " overrun cycles lost their MIDI; "
+                                   << arrivals.messages.size() << " of 6000 arrived";
+    EXPECT_EQ(sent.size(), 6000U) << "the output refused some";
     EXPECT_EQ(arrivals.messages.size(), sent.size());
-    EXPECT_TRUE(arrivals.messages == sent) << "out of order";
 }
 
 TEST_F(JackPorts, OwnOpenPortIsNotOffered) {
