@@ -117,8 +117,7 @@ TEST_F(JackPorts, ABurstArrivesWholeAndInOrderThoughClosedAtOnce) {
             into->messages.push_back(*message);
         },
         &arrivals);
-    // A cycle the server overran loses its MIDI before any client sees it: on a loaded
-    // machine (or under a sanitizer) only the order can be checked then.
+    // On a loaded machine, or under a sanitizer, the server's cycles may overrun.
     std::atomic<int> overruns{0};
     jack_client_t* watcher = jack_client_open("TonvelTestOverruns", JackNoStartServer, nullptr);
     ASSERT_NE(watcher, nullptr);
@@ -144,15 +143,11 @@ TEST_F(JackPorts, ABurstArrivesWholeAndInOrderThoughClosedAtOnce) {
     std::this_thread::sleep_for(kStraggler);
     jack_client_close(watcher);
     std::lock_guard hold(arrivals.lock);
-    // What arrived came in the order it was sent, whatever a lost cycle took away.
-    size_t matched = 0;
-    for (const auto& message : sent)
-        if (matched < arrivals.messages.size() && arrivals.messages[matched] == message) ++matched;
-    EXPECT_EQ(matched, arrivals.messages.size()) << "out of order";
-    if (overruns > 0) GTEST_SKIP() << overruns << " overrun cycles lost their MIDI; "
-                                   << arrivals.messages.size() << " of 6000 arrived";
+    // A late cycle loses its MIDI or hands the one before it on again: nothing to check then.
+    if (overruns > 0) GTEST_SKIP() << overruns << " overrun cycles; " << arrivals.messages.size()
+                                   << " messages arrived for " << sent.size() << " sent";
     EXPECT_EQ(sent.size(), 6000U) << "the output refused some";
-    EXPECT_EQ(arrivals.messages.size(), sent.size());
+    EXPECT_TRUE(arrivals.messages == sent) << arrivals.messages.size() << " arrived, in another order";
 }
 
 TEST_F(JackPorts, OwnOpenPortIsNotOffered) {
