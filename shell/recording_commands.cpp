@@ -137,12 +137,10 @@ void frmPiano::mnu_playrec_Click() {
     tmrPlay.enabled = true;
     setRecordingChecks();
     PCap.caption = "Playing Recording : ON";
-    // The recording's time 0 is now.
-    if (*first == 0) {
-        tmrPlay_Timer();
-    } else {
-        waitForPlayback(*first);
-    }
+    // Even the messages at the recording's time 0 leave from the timer's first tick, a
+    // millisecond on: every message then keeps its time from one start, however late the
+    // window's thread runs, and a stop forgets what waits of them all alike.
+    waitForPlayback(*first);
 }
 
 // The timer counts in int milliseconds: a longer wait is taken in steps.

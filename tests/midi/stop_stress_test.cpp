@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -62,15 +63,19 @@ class SharedOutput : public MidiSystem {
 
 class StopStress : public testing::PianoFixture {
   protected:
-    // As the front end's timer binding does: the tick's messages leave at its due time.
+    // As the front end's timer binding does: the tick's messages leave at its due time, up to
+    // 15 ms ahead, and a timer's due times never go back.
     void tick(Timer& timer, void (frmPiano::*handler)(), std::mt19937& random) {
         if (!timer.enabled) return;
-        scheduled->beginTimed(Clock::now() + std::chrono::milliseconds(random() % 16), &timer);
+        auto& due = lastDue[&timer];
+        due = std::max(due, Clock::now() + std::chrono::milliseconds(random() % 16));
+        scheduled->beginTimed(due, &timer);
         (piano.get()->*handler)();
         scheduled->endTimed();
         if (!timer.enabled) piano->midiOut.dropTimed(&timer);
     }
     std::unique_ptr<ScheduledMidiSystem> scheduled;
+    std::map<const Timer*, Clock::time_point> lastDue;
 };
 
 TEST_F(StopStress, EveryNoteStartedEndsWhateverStopsIt) {
