@@ -70,9 +70,9 @@ TickLead PianoWindow::leadFor(const Timer& model) {
     // Through the window, whose recording forgets what never left.
     lead.stopped = [this, source] {
         if (piano_) {
-            piano_->midiOut.dropTimed(source);
+            piano_->midiOut.dropTimed(source, clock_ ? clock_->now() : std::chrono::steady_clock::now());
         } else {
-            timedOutput_->dropTimed(source);
+            timedOutput_->dropTimed(source, std::chrono::steady_clock::now());
         }
     };
     return lead;

@@ -60,7 +60,10 @@ void TimerBinding::fire() {
     if (lead_.before) lead_.before(*due);
     tick_();
     if (lead_.after) lead_.after();
-    schedule_.ticked(fired);
+    // Its messages leave at the due time, or at once when the tick is later still: only that
+    // is lateness. A tick that could not fire a lead ahead (due sooner than the lead after the
+    // start) is not late.
+    schedule_.ticked(std::max(*due, steady_clock::now()));
     schedule_.follow(model_, steady_clock::now());
     arm();
 }

@@ -37,14 +37,15 @@ class MidiOut {
     // output refused it.
     bool sendMessage(uint32_t message);
     // Forgets what the ticks of `source` handed over ahead of its time: a stopped timer.
-    void dropTimed(const void* source) {
-        system_.dropTimed(source);
-        if (onDropped) onDropped(source);
+    // What was due up to `after` is not forgotten: it left, or leaves however late.
+    void dropTimed(const void* source, std::chrono::steady_clock::time_point after) {
+        system_.dropTimed(source, after);
+        if (onDropped) onDropped(source, after);
     }
 
     // Told of every message the output took, as it goes.
     std::function<void(uint32_t message)> onSent;
-    std::function<void(const void* source)> onDropped;
+    std::function<void(const void* source, std::chrono::steady_clock::time_point after)> onDropped;
 
   private:
     bool send(int status, int channel, int data1, int data2);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -35,7 +36,11 @@ class MidiSystem {
     }
     // Forgets what the ticks of `source` (a timer) handed over ahead of its time and has not
     // left yet. Outputs that send everything at once have nothing to forget.
-    virtual void dropTimed(const void* source) { (void)source; }
+    // Only what was due after `after` is forgotten: what was due before it leaves, however late.
+    virtual void dropTimed(const void* source, std::chrono::steady_clock::time_point after) {
+        (void)source;
+        (void)after;
+    }
 };
 
 // Data bytes after a channel message's status: one for a program change or channel pressure.

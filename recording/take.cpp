@@ -33,6 +33,7 @@ int64_t Take::msSinceStart(TimePoint at) const {
 void Take::add(TimePoint at, uint32_t message, const void* source) {
     messages_.push_back({msSinceStart(at), message});
     sources_.push_back(source);
+    sentAt_.push_back(at);
     sounding_.follow(message);
 }
 
@@ -41,18 +42,22 @@ void Take::forget(const void* source, TimePoint at) {
     size_t kept = 0;
     for (size_t i = 0; i < messages_.size(); ++i) {
         TimedMessage message = messages_[i];
-        if (sources_[i] == source && message.ms > stop) {
+        TimePoint sentAt = sentAt_[i];
+        if (sources_[i] == source && sentAt > at) {
             const int kind = message.message & 0xF0;
             const bool noteOff =
                 kind == 0x80 || (kind == 0x90 && ((message.message >> 16) & 0x7F) == 0);
             if (!noteOff) continue;
             message.ms = stop;
+            sentAt = at;
         }
         messages_[kept] = message;
+        sentAt_[kept] = sentAt;
         sources_[kept++] = sources_[i];
     }
     messages_.resize(kept);
     sources_.resize(kept);
+    sentAt_.resize(kept);
     sounding_.clear();
     for (const auto& message : messages_) sounding_.follow(message.message);
 }

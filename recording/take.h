@@ -33,8 +33,8 @@ class Take {
     Take(TimePoint start, std::vector<uint32_t> opening);
     // `source` is the timer whose tick sent it ahead of its time, if one did.
     void add(TimePoint at, uint32_t message, const void* source = nullptr);
-    // `source` stopped at `at`: what it sent ahead for later never left, except its note-offs,
-    // which left at the stop.
+    // `source` stopped at `at`: what it sent ahead for after then never left, except its
+    // note-offs, which left at the stop.
     void forget(const void* source, TimePoint at);
     // Ends the take at `at`: every note still sounding gets its note-off there.
     std::vector<TimedMessage> finish(TimePoint at);
@@ -44,7 +44,9 @@ class Take {
 
     TimePoint start_;
     std::vector<TimedMessage> messages_;
-    std::vector<const void*> sources_;  // index for index
+    // Index for index: who sent each and when exactly, as a stop's time is compared with it.
+    std::vector<const void*> sources_;
+    std::vector<TimePoint> sentAt_;
     SoundingNotes sounding_;
 };
 

@@ -27,8 +27,8 @@ frmPiano::frmPiano(FrmPianoServices services, std::string programDirectory)
     helpDirectory = programDirectory_ + "/help";
     recordingsDirectory = programDirectory_ + "/recordings";
     midiOut.onSent = [this](uint32_t message) { recordSent(message); };
-    midiOut.onDropped = [this](const void* source) {
-        if (take_) take_->forget(source, clock().now());
+    midiOut.onDropped = [this](const void* source, std::chrono::steady_clock::time_point after) {
+        if (take_) take_->forget(source, after);
         // A stopped rhythm ends what it played, recorded like any note-off.
         if (source != &tmrBeat) return;
         for (uint32_t off : rhythmNotes_.noteOffs()) midiOut.sendMessage(off);

@@ -137,10 +137,12 @@ void frmPiano::mnu_playrec_Click() {
     tmrPlay.enabled = true;
     setRecordingChecks();
     PCap.caption = "Playing Recording : ON";
-    // Even the messages at the recording's time 0 leave from the timer's first tick, a
-    // millisecond on: every message then keeps its time from one start, however late the
-    // window's thread runs, and a stop forgets what waits of them all alike.
-    waitForPlayback(*first);
+    // The recording's time 0 is now.
+    if (*first == 0) {
+        tmrPlay_Timer();
+    } else {
+        waitForPlayback(*first);
+    }
 }
 
 // The timer counts in int milliseconds: a longer wait is taken in steps.
@@ -172,7 +174,7 @@ void frmPiano::stopPlayback(bool early) {
     if (!playback_) return;
     tmrPlay.enabled = false;
     // What the timer handed over ahead of its time must not sound after the note-offs.
-    if (early) midiOut.dropTimed(&tmrPlay);
+    if (early) midiOut.dropTimed(&tmrPlay, clock().now());
     for (uint32_t off : playback_->silence()) midiOut.sendMessage(off);
     // The keys play on with the instrument chosen, whatever the recording chose.
     if (playback_->changedProgram()) midiOut.selectProgram(0, state.currentProgram);

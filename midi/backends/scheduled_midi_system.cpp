@@ -148,8 +148,8 @@ void ScheduledMidiSystem::endTimed() {
     timedAt_.reset();
 }
 
-void ScheduledMidiSystem::dropTimed(const void* source) {
-    hand({.kind = Kind::Drop, .source = source});
+void ScheduledMidiSystem::dropTimed(const void* source, Clock::time_point after) {
+    hand({.kind = Kind::Drop, .when = after, .source = source});
     if (!threaded_) sendDue(lastNow_);
 }
 
@@ -247,7 +247,7 @@ bool ScheduledMidiSystem::take(const Command& command, Clock::time_point now) {
             // yet ended are the window's to end, so that a recording holds those note-offs too.
             const auto end = std::remove_if(waiting_.begin(), waiting_.end(), [&](Waiting& w) {
                 if (w.source != command.source) return false;
-                if (!isNoteOff(w.message)) return true;
+                if (!isNoteOff(w.message)) return w.when > command.when;
                 w.when = Clock::time_point::min();
                 return false;
             });

@@ -51,8 +51,9 @@ class ScheduledMidiSystem : public MidiSystem {
     // tick sends them.
     void beginTimed(Clock::time_point when, const void* source);
     void endTimed();
-    // Forgets what `source` still has waiting but its note-offs, which leave at once.
-    void dropTimed(const void* source) override;
+    // Forgets what `source` still has waiting for after `after` but its note-offs, which leave
+    // at once.
+    void dropTimed(const void* source, Clock::time_point after) override;
 
     // The thread's work, once, as of `now`: tests call it when there is no thread. Returns the
     // time the next message is due, if any.

@@ -47,7 +47,9 @@ class RecordingMidiSystem : public MidiSystem {
     bool sendShortMessage(uint32_t message) override;
     // Each drop, as the number of messages sent before it.
     std::vector<std::pair<const void*, size_t>> drops;
-    void dropTimed(const void* source) override { drops.push_back({source, sent.size()}); }
+    void dropTimed(const void* source, std::chrono::steady_clock::time_point) override {
+        drops.push_back({source, sent.size()});
+    }
 
     // The sent messages as "90 32 7F" strings.
     std::vector<std::string> sentHex() const;

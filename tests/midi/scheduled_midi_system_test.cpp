@@ -63,7 +63,7 @@ TEST_F(ScheduledOutput, AStoppedTimerPlaysNothingMoreWhileTheOtherPlaysOn) {
     scheduled.beginTimed(t0 + milliseconds(10), &playback);
     scheduled.sendShortMessage(kKey);
     scheduled.endTimed();
-    scheduled.dropTimed(&rhythm);
+    scheduled.dropTimed(&rhythm, Clock::time_point::min());
     EXPECT_FALSE(scheduled.sendDue(t0 + milliseconds(100)));
     EXPECT_EQ(output.sentHex(), std::vector<std::string>{"90 36 7F"});
 }
@@ -166,7 +166,7 @@ TEST(ScheduledOutputProperty, AStopWinsAndEverythingStartedEnds) {
                     break;
                 }
                 case 3:
-                    scheduled.dropTimed(&sources[s]);
+                    scheduled.dropTimed(&sources[s], Clock::time_point::min());
                     stopped[s] = true;
                     break;
                 case 4:
@@ -189,7 +189,7 @@ TEST(ScheduledOutputProperty, AStopWinsAndEverythingStartedEnds) {
         }
         for (int s = 0; s < 2; ++s) {
             check();
-            scheduled.dropTimed(&sources[s]);
+            scheduled.dropTimed(&sources[s], Clock::time_point::min());
             stopped[s] = true;
             for (int note : started[s]) scheduled.sendShortMessage(off(note));
         }
@@ -235,7 +235,7 @@ TEST(ScheduledOutputRoom, WhenTheWaitingRoomIsFullNoteOffsStayAndTheLossIsToldOn
     scheduled.sendShortMessage(on(61));   // no room: lost, and counted
     scheduled.sendShortMessage(off(60));  // no room, but kept
     output.busyFor = 0;
-    scheduled.dropTimed(&rhythm);
+    scheduled.dropTimed(&rhythm, Clock::time_point::min());
     EXPECT_EQ(output.sentHex(), (std::vector<std::string>{"90 3C 64", "80 3C 00"}));
     const auto told = scheduled.report();
     ASSERT_TRUE(told);
@@ -258,6 +258,20 @@ TEST(ScheduledOutputClose, ACloseEndsEveryNoteStartedOnTheOutputThatPlaysIt) {
     EXPECT_EQ(output.sentHexTo(0), (std::vector<std::string>{"90 3C 64", "99 24 64", "80 3C 00",
                                                               "89 24 00"}));
     EXPECT_TRUE(output.sentHexTo(1).empty());
+}
+
+// A stop forgets only what was due after it: what was due before leaves, however late the
+// thread gets to it, as the recording keeps it.
+TEST_F(ScheduledOutput, AStopForgetsOnlyWhatWasDueAfterIt) {
+    scheduled.beginTimed(t0 + milliseconds(10), &rhythm);
+    scheduled.sendShortMessage(kHiHat);
+    scheduled.endTimed();
+    scheduled.beginTimed(t0 + milliseconds(25), &rhythm);
+    scheduled.sendShortMessage(kKick);
+    scheduled.endTimed();
+    scheduled.dropTimed(&rhythm, t0 + milliseconds(20));
+    scheduled.sendDue(t0 + milliseconds(30));
+    EXPECT_EQ(output.sentHex(), std::vector<std::string>{"99 2C 7F"});
 }
 
 }  // namespace

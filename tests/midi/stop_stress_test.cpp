@@ -72,7 +72,7 @@ class StopStress : public testing::PianoFixture {
         scheduled->beginTimed(due, &timer);
         (piano.get()->*handler)();
         scheduled->endTimed();
-        if (!timer.enabled) piano->midiOut.dropTimed(&timer);
+        if (!timer.enabled) piano->midiOut.dropTimed(&timer, Clock::now());
     }
     std::unique_ptr<ScheduledMidiSystem> scheduled;
     std::map<const Timer*, Clock::time_point> lastDue;
@@ -120,7 +120,7 @@ TEST_F(StopStress, EveryNoteStartedEndsWhateverStopsIt) {
                 case 2:
                     piano->Form_KeyDown(random() % 2 ? kF5 : kF9, 0);
                     piano->Form_KeyUp(kF9, 0);
-                    if (!piano->tmrBeat.enabled) piano->midiOut.dropTimed(&piano->tmrBeat);
+                    if (!piano->tmrBeat.enabled) piano->midiOut.dropTimed(&piano->tmrBeat, Clock::now());
                     break;
                 case 3:
                     piano->Form_KeyDown(kKeyZ, 0);
