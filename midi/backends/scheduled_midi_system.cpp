@@ -88,7 +88,7 @@ void ScheduledMidiSystem::hand(const Command& command) {
 }
 
 void ScheduledMidiSystem::wake() {
-    if (!wakePending_.exchange(true, std::memory_order_acq_rel)) wakeUp_.release();
+    wakeUp_.wake();
 }
 
 void ScheduledMidiSystem::fence(Kind kind) {
@@ -174,24 +174,21 @@ std::optional<std::string> ScheduledMidiSystem::report() {
 void ScheduledMidiSystem::run() {
     Clock::time_point now = Clock::now();
     while (!stopping_) {
-        // Cleared before looking, so that a message handed over from now on wakes the wait.
-        wakePending_.store(false, std::memory_order_seq_cst);
+        // Seen before looking, so that a message handed over from now on ends the wait.
+        const uint32_t seen = wakeUp_.look();
         sendDue(now);
         if (stopping_) break;
-        wait(Clock::now());
+        wait(Clock::now(), seen);
         now = Clock::now();
     }
 }
 
-void ScheduledMidiSystem::wait(Clock::time_point now) {
-    std::optional<Clock::time_point> until;
-    if (delivering_ && !waiting_.empty()) until = waiting_.front().when;
-    if (retryAt_ && (!until || *retryAt_ < *until)) until = retryAt_;
-    if (!until) {
-        wakeUp_.acquire();
-    } else if (*until > now) {
-        (void)wakeUp_.try_acquire_until(*until);
-    }
+void ScheduledMidiSystem::wait(Clock::time_point now, uint32_t seen) {
+    // A full output is offered the rest again at its retry time, not before.
+    std::optional<Clock::time_point> until = retryAt_;
+    if (!until && delivering_ && !waiting_.empty()) until = waiting_.front().when;
+    if (until && *until <= now) return;
+    wakeUp_.wait(seen, until);
 }
 
 std::optional<ScheduledMidiSystem::Clock::time_point> ScheduledMidiSystem::sendDue(

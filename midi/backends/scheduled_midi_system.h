@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <semaphore>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "midi/backends/spsc_ring.h"
+#include "midi/backends/wakeup.h"
 #include "midi/midi_system.h"
 
 namespace tonvel {
@@ -90,7 +90,7 @@ class ScheduledMidiSystem : public MidiSystem {
     // The sending thread's side.
     bool take(const Command& command, Clock::time_point now);
     std::optional<Clock::time_point> deliverDue(Clock::time_point now);
-    void wait(Clock::time_point now);
+    void wait(Clock::time_point now, uint32_t seen);
     bool flushOwed();
     bool deliver(uint32_t message);
     void endAllNotes();
@@ -107,8 +107,7 @@ class ScheduledMidiSystem : public MidiSystem {
 
     // Between the two.
     std::unique_ptr<SpscRing<Command, 1 << 14>> ring_ = std::make_unique<SpscRing<Command, 1 << 14>>();
-    std::counting_semaphore<> wakeUp_{0};
-    std::atomic<bool> wakePending_{false};
+    Wakeup wakeUp_;
     std::atomic<uint64_t> fencesHanded_{0};
     std::atomic<uint64_t> fencesDone_{0};
     std::atomic<uint64_t> dropped_{0};  // messages that could not wait any more
