@@ -322,8 +322,6 @@ bool ScheduledMidiSystem::flushOwed() {
 }
 
 bool ScheduledMidiSystem::deliver(uint32_t message) {
-    // A note-on waits behind an owed note-off of its note, not the other way round.
-    if (isNoteOn(message) && owed_.test(noteIndex(message)) && !flushOwed()) return false;
     const SendResult result = output_.trySend(message);
     if (result == SendResult::Busy) return false;
     if (result == SendResult::Failed) {

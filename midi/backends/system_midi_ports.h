@@ -38,9 +38,6 @@ class SystemMidiPorts {
     void close();
     bool isOpen() const { return openOut_ != nullptr || jackOut_.isOpen(); }
     SendResult send(const uint8_t* bytes, size_t size);
-    bool send(const std::vector<uint8_t>& bytes) {
-        return send(bytes.data(), bytes.size()) == SendResult::Sent;
-    }
 
   private:
     RtMidiOut* outputFor(RtMidi::Api api);
