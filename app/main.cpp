@@ -11,13 +11,13 @@
 #include "app/display_hold.h"
 #include "app/exit_watchdog.h"
 #include "app/instance_lock.h"
-#include "foundation/output_clock.h"
 #include "app/piano_window.h"
 #include "app/program_directory.h"
 #include "app/qt_auxiliary_windows.h"
 #include "app/qt_desktop_shell.h"
 #include "app/qt_dialogs.h"
 #include "app/qt_http_fetch.h"
+#include "app/qt_preferences.h"
 #include "app/qt_window_system.h"
 #include "app/splash_window.h"
 #include "app/startup_after_paint.h"
@@ -25,6 +25,7 @@
 #include "app/window_shape.h"
 #include "app/x11_keyboard.h"
 #include "app/xkb_key_caps.h"
+#include "foundation/output_clock.h"
 #include "midi/backends/platform_midi_system.h"
 #include "midi/backends/scheduled_midi_system.h"
 #include "mixer/backends/alsa_mixer_device.h"
@@ -50,7 +51,7 @@ class Program : public tonvel::SplashHost {
             if (splashWindow_) splashWindow_->refresh();
             piano_ = std::make_unique<tonvel::frmPiano>(
                 tonvel::FrmPianoServices{midi_, dialogs_, windowSystem_, shell_, auxiliary_,
-                                         &keyCaps_, &clock_},
+                                         &keyCaps_, &clock_, nullptr, &preferences_},
                 programDirectory_.toStdString());
             piano_->helpDirectory = tonvel::chooseHelpDirectory(executableDirectory_).toStdString();
             piano_->unloadSplash = [this] { unloadSplash(); };
@@ -129,6 +130,7 @@ class Program : public tonvel::SplashHost {
 
     QString programDirectory_;
     QString executableDirectory_;
+    tonvel::QtPreferences preferences_{programDirectory_ + QStringLiteral("/tonvel.ini")};
     tonvel::PlatformMidiSystem platformMidi_;
     tonvel::ScheduledMidiSystem midi_{platformMidi_};
     tonvel::OutputClock clock_;

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <QTouchEvent>
 
 #include "app/key_translation.h"
 #include "app/model_painting.h"
@@ -51,6 +52,7 @@ PianoWindow::PianoWindow() {
     setFixedSize(skin::kWidth, skin::kHeight);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
+    setAttribute(Qt::WA_AcceptTouchEvents);
     skin_ = skin::pixmap(QString::fromLatin1(skin::kPianoPicture), devicePixelRatioF());
 }
 
@@ -70,7 +72,8 @@ TickLead PianoWindow::leadFor(const Timer& model) {
     // Through the window, whose recording forgets what never left.
     lead.stopped = [this, source] {
         if (piano_) {
-            piano_->midiOut.dropTimed(source, clock_ ? clock_->now() : std::chrono::steady_clock::now());
+            piano_->midiOut.dropTimed(source,
+                                      clock_ ? clock_->now() : std::chrono::steady_clock::now());
         } else {
             timedOutput_->dropTimed(source, std::chrono::steady_clock::now());
         }
@@ -129,6 +132,9 @@ void PianoWindow::paintEvent(QPaintEvent*) {
             painter.drawRoundedRect(pixelsOf(light->rect).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
         }
     }
+    painter.setPen(QPen(colourOf(piano_->shpPedal.borderColor), 1));
+    painter.setBrush(colourOf(piano_->shpPedal.fillColor));
+    painter.drawEllipse(pixelsOf(piano_->shpPedal.rect).adjusted(0.5, 0.5, -0.5, -0.5));
     if (piano_->shpRec.visible) {
         painter.setPen(QPen(colourOf(piano_->shpRec.borderColor), 1));
         painter.setBrush(colourOf(piano_->shpRec.fillColor));
@@ -159,6 +165,7 @@ void PianoWindow::paintEvent(QPaintEvent*) {
         drawGlyph(painter, piano_->lblBeatCtrl[i], pixmap("transport" + std::to_string(i)));
     for (const auto& keyLabel : piano_->KK) drawLabel(painter, keyLabel, Qt::AlignHCenter, false);
     drawLabel(painter, piano_->lblRec, Qt::AlignLeft, true);
+    drawLabel(painter, piano_->lblPedal, Qt::AlignLeft, true);
 }
 
 const QPixmap& PianoWindow::pixmap(const std::string& name) {
@@ -256,6 +263,10 @@ void PianoWindow::mousePressEvent(QMouseEvent* event) {
             });
         }
     }
+    if (button == 1 && piano_->mousePlaysKeys() && piano_->lblOver.rect.contains(at.x(), at.y())) {
+        playingKeys_ = true;
+        return run([&](frmPiano& p) { p.PianoKeys_MouseDown(button, shift, at.x(), at.y()); });
+    }
     if (piano_->lblOver.rect.contains(at.x(), at.y())) {
         run([&](frmPiano& p) { p.lblOver_MouseDown(button, shift, at.x(), at.y()); });
         return;
@@ -288,6 +299,10 @@ bool PianoWindow::isControlAt(const QPoint& at) const {
 void PianoWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (!piano_) return;
     const QPoint at = event->position().toPoint();
+    if (playingKeys_ && event->button() == Qt::LeftButton) {
+        playingKeys_ = false;
+        return run([](frmPiano& p) { p.PianoKeys_MouseUp(1); });
+    }
     if (dragging_ != Slider::None) {
         const Slider slider = dragging_;
         dragging_ = Slider::None;
@@ -339,6 +354,8 @@ void PianoWindow::mouseMoveEvent(QMouseEvent* event) {
     const Rect& tempo = piano_->lblIntro.rect;
     const int held = dragging_ != Slider::None ? dragButton_ : 0;
     const int shift = shiftOf(event->modifiers());
+    if (playingKeys_)
+        return run([&](frmPiano& p) { p.PianoKeys_MouseMove(1, shift, at.x(), at.y()); });
     if (dragging_ == Slider::Volume || (dragging_ == Slider::None && inside(volume))) {
         const float x = static_cast<float>((at.x() - volume.left) * kTwipsPerPixel);
         return run([&](frmPiano& p) { p.lblVolume_MouseMove(held, shift, x, 0); });
@@ -411,6 +428,16 @@ bool PianoWindow::event(QEvent* event) {
         case QEvent::WindowDeactivate:
             run([](frmPiano& p) { p.Form_LostFocus(); });
             break;
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            // Untaken, a touch comes back as the mouse, for everything but the keys.
+            if (!piano_ || !piano_->mousePlaysKeys()) break;
+            touched(static_cast<QTouchEvent*>(event));
+            return true;
+        case QEvent::TouchCancel:
+            run([](frmPiano& p) { p.PianoKeys_TouchCancel(); });
+            return true;
         case QEvent::KeyboardLayoutChange:
             run([](frmPiano& p) { p.Form_KeyboardLayoutChange(); });
             break;
@@ -429,6 +456,29 @@ bool PianoWindow::event(QEvent* event) {
             break;
     }
     return QWidget::event(event);
+}
+
+}  // namespace tonvel
+
+namespace tonvel {
+
+void PianoWindow::touched(QTouchEvent* event) {
+    run([&](frmPiano& p) {
+        for (const QEventPoint& point : event->points()) {
+            const QPoint at = point.position().toPoint();
+            switch (point.state()) {
+                case QEventPoint::Pressed:
+                    p.PianoKeys_TouchBegin(point.id(), at.x(), at.y());
+                    break;
+                case QEventPoint::Released:
+                    p.PianoKeys_TouchEnd(point.id());
+                    break;
+                default:
+                    p.PianoKeys_TouchMove(point.id(), at.x(), at.y());
+                    break;
+            }
+        }
+    });
 }
 
 }  // namespace tonvel

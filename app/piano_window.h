@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QPixmap>
+#include <QTouchEvent>
 #include <QWidget>
 #include <map>
 #include <memory>
 #include <vector>
 
-#include "foundation/output_clock.h"
 #include "app/timer_binding.h"
+#include "foundation/output_clock.h"
 #include "midi/backends/scheduled_midi_system.h"
 #include "shell/frm_piano.h"
 
@@ -49,6 +50,7 @@ class PianoWindow : public QWidget {
     std::string toolTipAt(const QPoint& at) const;
     const QPixmap& pixmap(const std::string& name);
     TickLead leadFor(const Timer& model);
+    void touched(QTouchEvent* event);
 
     frmPiano* piano_ = nullptr;
     ScheduledMidiSystem* timedOutput_ = nullptr;
@@ -61,6 +63,7 @@ class PianoWindow : public QWidget {
     enum class Slider { None, Volume, Tempo };
     Slider dragging_ = Slider::None;
     int dragButton_ = 0;
+    bool playingKeys_ = false;  // a left press on the keys while the mouse plays them
 };
 
 }  // namespace tonvel

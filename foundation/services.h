@@ -75,4 +75,14 @@ class Clock {
     virtual std::chrono::steady_clock::time_point now() = 0;
 };
 
+// The program's own settings beyond the settings file: named values kept across runs.
+class Preferences {
+  public:
+    virtual ~Preferences() = default;
+    virtual std::vector<std::string> list(const std::string& key) = 0;
+    virtual void setList(const std::string& key, const std::vector<std::string>& values) = 0;
+    virtual std::string text(const std::string& key) = 0;
+    virtual void setText(const std::string& key, const std::string& value) = 0;
+};
+
 }  // namespace tonvel

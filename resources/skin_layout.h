@@ -50,6 +50,9 @@ inline constexpr Rect kTempoPointer{335, 102, 11, 14};
 // The recording light and its word, in the empty corner left of the volume slider.
 inline constexpr Rect kRecordingLight{104, 108, 9, 9};
 inline constexpr Rect kRecordingWord{116, 106, 30, 13};
+// The sustain pedal's light and word, below them.
+inline constexpr Rect kPedalLight{104, 121, 9, 9};
+inline constexpr Rect kPedalWord{116, 119, 30, 13};
 
 // Transparent cover of the piano keys.
 inline constexpr Rect kKeyCover{95, 137, 335, 73};

@@ -14,6 +14,7 @@ void frmPiano::mnuBaseKey_Click(int index) {
     state.baseKey = static_cast<int16_t>(index);
     lblBaseKey.caption = mnuBaseKey[static_cast<size_t>(index)].caption;
     mnu_refresh_Click();
+    showHeldNotes();
 }
 
 }  // namespace tonvel

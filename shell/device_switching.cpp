@@ -8,18 +8,22 @@ void frmPiano::mnuDevice_Click(int index) {
         stopPlayback();
         suspendKeys();
     }
+    endIncoming();
     midiOut.closeMidiOut();
     midiOut.midiDeviceId = index;
     midiOut.openMidiOut(mnuDevice);
     mnuPiano_Click(state.currentProgram);
+    holders_.restatePedal();
 }
 
 void frmPiano::mnu_refresh_Click() {
     PCap.caption = "Refreshing Piano...";
     tmrCap.enabled = true;
+    endIncoming();
     midiOut.closeMidiOut();
     midiOut.openMidiOut(mnuDevice);
     mnuPiano_Click(state.currentProgram);
+    holders_.restatePedal();
     services_.window.turnNumLockOn();
 }
 

@@ -101,6 +101,11 @@ void frmPiano::layoutControls() {
         lblDrums[j] = Label{.tag = "0", .toolTip = kPadKeyNames[j] + std::string(" (+ Ctrl)")};
         lblDrums[j].rect = toRect(skin::drumPad(static_cast<int>(j)));
     }
+    shpPedal = Shape{.visible = true, .fillColor = kPedalDark, .borderColor = 0x000000};
+    const Rect pedal = toRect(skin::kPedalLight);
+    shpPedal.rect = {pedal.left * 15, pedal.top * 15, pedal.width * 15, pedal.height * 15};
+    lblPedal = Label{
+        .caption = "PED", .foreColor = kPedalDark, .rect = toRect(skin::kPedalWord), .bold = true};
     shpRec = Shape{.visible = false, .fillColor = 0x0000FF, .borderColor = 0x000080};
     const Rect light = toRect(skin::kRecordingLight);
     shpRec.rect = {light.left * 15, light.top * 15, light.width * 15, light.height * 15};
@@ -119,7 +124,9 @@ std::array<MenuItem, 5> frmPiano::mainMenus() {
             MenuItem{.name = "mnuMain", .index = static_cast<int>(i), .caption = captions[i]};
     // The settings menu: the keyboard types (standard, other) and the devices.
     menus[3].children = {MenuItem{.name = "mnu_KType", .caption = "&Keyboard Type"},
-                         MenuItem{.name = "mnu_midiDevice", .caption = "Midi &Device"}};
+                         MenuItem{.name = "mnu_midiDevice", .caption = "Midi &Device"},
+                         MenuItem{.name = "mnu_midiInput", .caption = "Midi &Input"},
+                         MenuItem{.name = "mnu_mousekeys", .caption = "&Mouse Plays Keys"}};
     menus[3].children[0].children.resize(2);
     return menus;
 }
@@ -168,7 +175,17 @@ void frmPiano::Form_Load() {
 
     midiOut.buildDeviceMenu(mnuDevice);
     midiOut.midiDeviceId = settings.midiDeviceId;
+    // The settings file keeps the device's place in the list; ports come and go, and the name
+    // finds it again.
+    if (services_.preferences) {
+        const std::string name = services_.preferences->text("MidiDevice/Name");
+        for (size_t i = 0; !name.empty() && i < mnuDevice.size(); ++i)
+            if (mnuDevice[i].caption == name) midiOut.midiDeviceId = static_cast<int>(i);
+        mnu_mousekeys.checked = services_.preferences->text("Mouse/PlaysKeys") == "1";
+    }
     midiOut.openMidiOut(mnuDevice);
+    connectNewSources();
+    buildMidiInputMenu();
 
     beatStyles = loadBeatStyles();
     mnuBeat.clear();
@@ -250,8 +267,15 @@ void frmPiano::Form_Unload() {
     for (size_t i = 0; i < 4; ++i) settings.bankPrograms[i] = state.bankPrograms[i];
     settings.drumPadNotes = state.drumPadNotes;
     saveSettingsFile(pathInProgramDirectory("con_set.dat"), settings);
+    if (services_.preferences && midiOut.midiDeviceId >= 0 &&
+        static_cast<size_t>(midiOut.midiDeviceId) < mnuDevice.size())
+        services_.preferences->setText(
+            "MidiDevice/Name", mnuDevice[static_cast<size_t>(midiOut.midiDeviceId)].caption);
     stopPlayback();
     releaseAllKeys();
+    releaseHands({Hand::Kind::Mouse, Hand::Kind::Touch});
+    pedalDown(Hand{Hand::Kind::Keys, kSpaceKey}, false);
+    endIncoming();
     finishRecording(true);
     keepUnsavedRecording();
     midiOut.closeMidiOut();
@@ -271,6 +295,10 @@ void frmPiano::menuChosen(const MenuChoice& choice) {
         mnuDrum_Click(choice.index);
     } else if (choice.name == "mnuDevice") {
         mnuDevice_Click(choice.index);
+    } else if (choice.name == "mnuMidiIn") {
+        mnuMidiIn_Click(choice.index);
+    } else if (choice.name == "mnu_mousekeys") {
+        mnu_mousekeys_Click();
     } else if (choice.name == "mnuBaseKey") {
         mnuBaseKey_Click(choice.index);
     } else if (choice.name == "mnu_refresh") {

@@ -2,20 +2,24 @@
 
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/controls.h"
 #include "foundation/key_caps.h"
 #include "foundation/keyboard_input.h"
 #include "foundation/services.h"
+#include "midi/midi_input.h"
 #include "midi/midi_out.h"
 #include "performance/beat_styles.h"
 #include "performance/performance_state.h"
 #include "performance/settings_file.h"
 #include "recording/take.h"
+#include "shell/note_holders.h"
 
 namespace tonvel {
 
@@ -29,6 +33,9 @@ inline constexpr uint32_t kKeyLightBorder = 0x808080;
 inline constexpr uint32_t kPadBorder = 0x404080;
 inline constexpr uint32_t kPadAtRest = 0xC0E0FF;
 inline constexpr uint32_t kPadSounding = 0x0080FF;
+inline constexpr int kSpaceKey = 32;  // the sustain pedal
+inline constexpr uint32_t kPedalLit = 0x40C0FF;
+inline constexpr uint32_t kPedalDark = 0x404040;
 
 struct FrmPianoServices {
     MidiSystem& midi;
@@ -40,6 +47,10 @@ struct FrmPianoServices {
     const KeyCaps* keyCaps = nullptr;
     // Without it recordings take their times from the present.
     Clock* clock = nullptr;
+    // Without it nothing comes in from other MIDI devices.
+    MidiInput* midiInput = nullptr;
+    // Without it choices beyond the settings file last for the run only.
+    Preferences* preferences = nullptr;
 };
 
 // The main window: its controls as plain models and its handlers. The front end
@@ -145,6 +156,24 @@ class frmPiano {
     void mnu_bug_Click();
     void mnu_tellfriend_Click();
 
+    // The piano keys under the mouse and under fingers, in pixels of the window. The mouse plays
+    // them only while "mnu_mousekeys" is checked; otherwise a press there opens the right-click
+    // menu. A touch point leaving the keys, or going up, ends its note.
+    bool mousePlaysKeys() const { return mnu_mousekeys.checked; }
+    int pianoKeyAt(int x, int y) const;
+    void PianoKeys_MouseDown(int button, int shift, float x, float y);
+    void PianoKeys_MouseMove(int button, int shift, float x, float y);
+    void PianoKeys_MouseUp(int button);
+    void PianoKeys_TouchBegin(int touchId, float x, float y);
+    void PianoKeys_TouchMove(int touchId, float x, float y);
+    void PianoKeys_TouchEnd(int touchId);
+    void PianoKeys_TouchCancel();
+    void mnu_mousekeys_Click();
+
+    // MIDI coming in from keyboards and other programs.
+    void MidiIn_Received();
+    void mnuMidiIn_Click(int index);
+
     // Recording what is played to a MIDI file, and playing it back.
     void mnu_record_Click();
     void mnu_playrec_Click();
@@ -189,6 +218,9 @@ class frmPiano {
     // Lit while a recording is made.
     Shape shpRec;
     Label lblRec;
+    // Lit while the sustain pedal is down.
+    Shape shpPedal;
+    Label lblPedal;
     // Where recordings are saved, and the home folder they are shown from.
     std::string recordingsDirectory;
     std::string homeDirectory;
@@ -201,6 +233,8 @@ class frmPiano {
     std::vector<MenuItem>& mnuBeat = mnuMain[2].children;
     std::vector<MenuItem>& mnuDevice = mnuMain[3].children[1].children;
     std::vector<MenuItem>& mnuBaseKey = mnuMain[4].children;
+    std::vector<MenuItem>& mnuMidiIn = mnuMain[3].children[2].children;
+    MenuItem& mnu_mousekeys = mnuMain[3].children[3];
     MenuItem& mnu_KeyboardType = mnuMain[3].children[0].children[0];
     MenuItem& mnu_keyOther = mnuMain[3].children[0].children[1];
     MenuItem mnu_RMNU = rightClickMenu();
@@ -216,6 +250,23 @@ class frmPiano {
     MidiOut midiOut;
 
   private:
+    // Lights: key i is lit while its computer key is down or another hand holds its note at the
+    // present base note; a pad while its key is down or another hand holds its sound.
+    void showKey(size_t i);
+    void showPad(size_t j);
+    void showHeldNotes();
+    void pedalDown(Hand hand, bool down);
+    void showPedal();
+    void releaseHands(std::initializer_list<Hand::Kind> kinds);
+    // Before the output closes: what came in ends on the device that plays it.
+    void endIncoming();
+    void playIncoming(const MidiInputEvent& event);
+    void connectNewSources();
+    void buildMidiInputMenu();
+    void refreshDeviceMenu();
+    void playKeyWith(Hand hand, int key);
+    std::vector<std::string> preferenceList(const std::string& key);
+    void setPreferenceList(const std::string& key, const std::vector<std::string>& values);
     void noteStepDown(int keyCode, int shift);
     void noteStepUp(int keyCode);
     void releaseAllKeys();
@@ -263,7 +314,9 @@ class frmPiano {
 
     // The timer whose tick is sending: a recording forgets what a stopped timer sent ahead.
     struct SendingFor {
-        SendingFor(frmPiano& piano, const void* timer) : piano_(piano) { piano_.sendingFor_ = timer; }
+        SendingFor(frmPiano& piano, const void* timer) : piano_(piano) {
+            piano_.sendingFor_ = timer;
+        }
         ~SendingFor() { piano_.sendingFor_ = nullptr; }
         SendingFor(const SendingFor&) = delete;
         SendingFor& operator=(const SendingFor&) = delete;
@@ -273,6 +326,13 @@ class frmPiano {
     SoundingNotes rhythmNotes_;  // what the rhythm played since it last stopped
 
     KeyboardInput keyboard_;
+    NoteHolders holders_{midiOut};
+    // The key each hand holds: the mouse's, and every finger's by its touch point.
+    int mouseKey_ = -1;
+    std::vector<std::pair<int, int>> touchKeys_;
+    std::array<bool, 36 + 12> heldElsewhere_{};  // keys, then pads, as last shown
+    std::vector<std::string> knownSources_;
+    std::vector<MidiInputEvent> incoming_;
     std::unique_ptr<Take> take_;
     std::unique_ptr<Playback> playback_;
     int64_t playbackWaitLeft_ = 0;  // ms still to wait after the timer's present interval

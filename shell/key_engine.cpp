@@ -23,17 +23,18 @@ void frmPiano::CheckKeys() {
         if (k < 0 || k > 255 || state.keyPlayed[k] == state.keyState[k]) continue;
         state.keyPlayed[k] = state.keyState[k];
         const bool down = state.keyPlayed[k] == 1;
-        if (i < shpKeys.size()) shpKeys[i].visible = down;
-        if (i < wkeys.size() && wkeys[i].exists) wkeys[i].visible = down;
+        const Hand key{Hand::Kind::Keys, k};
         if (down) {
             const int note = static_cast<int>(i) + state.baseKey + kNoteOffset;
-            if (midiOut.noteOn(0, note, state.noteVelocity)) state.soundingNote[k] = note;
+            if (holders_.press(key, 0, note, state.noteVelocity)) state.soundingNote[k] = note;
         } else {
             const int started = state.soundingNote[k];
-            midiOut.noteOff(
-                0, started >= 0 ? started : static_cast<int>(i) + state.baseKey + kNoteOffset);
+            holders_.release(
+                key, 0, started >= 0 ? started : static_cast<int>(i) + state.baseKey + kNoteOffset,
+                true);
             state.soundingNote[k] = -1;
         }
+        showKey(i);
     }
     for (size_t j = 0; j < state.drumKeyCodes.size(); ++j) {
         const int k = state.drumKeyCodes[j];
@@ -41,24 +42,28 @@ void frmPiano::CheckKeys() {
         state.keyPlayed[k] = state.keyState[k];
         const bool down = state.keyPlayed[k] == 1;
         const int note = j < state.drumPadNotes.size() ? state.drumPadNotes[j].value_or(0) : 0;
-        if (j < shpDrums.size()) shpDrums[j].fillColor = down ? kPadSounding : kPadAtRest;
+        const Hand key{Hand::Kind::Keys, k};
         if (down) {
-            if (midiOut.noteOn(9, note, state.noteVelocity)) state.soundingNote[k] = note;
+            if (holders_.press(key, 9, note, state.noteVelocity)) state.soundingNote[k] = note;
         } else {
             const int started = state.soundingNote[k];
-            midiOut.noteOff(9, started >= 0 ? started : note);
+            holders_.release(key, 9, started >= 0 ? started : note, true);
             state.soundingNote[k] = -1;
         }
+        showPad(j);
     }
 }
 
 void frmPiano::noteStepDown(int keyCode, int shift) {
+    if (keyCode == kSpaceKey && shift == 0 && midiOut.midiReady)
+        pedalDown(Hand{Hand::Kind::Keys, kSpaceKey}, true);
     if (shift != 0 || !midiOut.midiReady || keyCode < 0 || keyCode > 255) return;
     state.keyState[keyCode] = 1;
     CheckKeys();
 }
 
 void frmPiano::noteStepUp(int keyCode) {
+    if (keyCode == kSpaceKey) pedalDown(Hand{Hand::Kind::Keys, kSpaceKey}, false);
     if (keyCode < 0 || keyCode > 255) return;
     state.keyState[keyCode] = 0;
     CheckKeys();
@@ -89,6 +94,8 @@ void frmPiano::keyboardReturned() {
 // held then do not play again when they repeat.
 void frmPiano::suspendKeys() {
     releaseAllKeys();
+    releaseHands({Hand::Kind::Mouse, Hand::Kind::Touch});
+    pedalDown(Hand{Hand::Kind::Keys, kSpaceKey}, false);
     keyboard_.endRepeats();
 }
 

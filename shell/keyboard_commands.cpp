@@ -159,6 +159,7 @@ void frmPiano::stepBaseNote(int direction) {
     const int next = state.baseKey + direction;
     if (next < 0 || next > 11) return;
     state.baseKey = static_cast<int16_t>(next);
+    showHeldNotes();
     lblBaseKey.foreColor = kLabelHighlight;
     lblBaseKey.caption = mnuBaseKey[static_cast<size_t>(state.baseKey)].caption;
     SStatus("bkey");

@@ -77,6 +77,7 @@ void frmPiano::Butt_Click(int index) {
         auto& button = Butt[static_cast<size_t>(index)];
         button.picture = imgBut[static_cast<size_t>(index)].picture;
         const MenuItem& menu = index == 0 ? mMenu : index == 1 ? mnuMain[3] : mnu_help;
+        if (index == 1) refreshDeviceMenu();
         popUp(menu, button.rect.left - 1, button.rect.top + button.rect.height + 3, false);
         button.picture.clear();
     } else if (index == 3) {
