@@ -9,6 +9,8 @@
 #include <string>
 
 #include "fakes/fake_key_caps.h"
+#include "fakes/fake_midi_input.h"
+#include "fakes/fake_preferences.h"
 #include "fakes/recording_services.h"
 #include "resources/default_files.h"
 #include "shell/frm_piano.h"
@@ -31,7 +33,8 @@ class PianoFixture : public ::testing::Test {
     frmPiano& start() {
         extractDefaultFile(kResourceNames, (dir / "ins.ins").string());
         piano = std::make_unique<frmPiano>(
-            FrmPianoServices{midi, dialogs, window, shell, windows, keyCapsService, &clock},
+            FrmPianoServices{midi, dialogs, window, shell, windows, keyCapsService, &clock,
+                             &midiInput, &preferences},
             dir.string());
         piano->Form_Initialize();
         piano->Form_Load();
@@ -62,6 +65,8 @@ class PianoFixture : public ::testing::Test {
     FakeKeyCaps keyCaps;
     const KeyCaps* keyCapsService = &keyCaps;
     ManualClock clock;  // none: the window has no layout to ask
+    FakeMidiInput midiInput;
+    FakePreferences preferences;
     std::unique_ptr<frmPiano> piano;
 };
 

@@ -19,8 +19,9 @@ constexpr std::array kKeys = {
     186, 191, 81,  50,  87,  51,  69,     52,  82,  84,  54,  89,  55,  85,  73,
     57,  79,  48,  80,  189, 219, 111,    106, 109, 103, 104, 105, 100, 101, 102,
     97,  98,  99,  16,  17,  18,  kAltGr, 16,  17,  18,  37,  38,  39,  40,  36,
-    35,  112, 113, 114, 115, 116, 117,    118, 119, 120, 75,  96,  49,  27,
+    35,  112, 113, 114, 115, 116, 117,    118, 119, 120, 75,  96,  49,  27,  32,
 };
+const char* const kSources[] = {"Keyboard A", "Keyboard B", "Sequencer"};
 
 bool isModifier(int key) {
     return key == kShiftKey || key == kCtrlKey || key == kAltKey || key == kAltGr;
@@ -45,7 +46,11 @@ void leaves(const MenuItem& menu, std::vector<const MenuItem*>& out) {
 PianoRig::PianoRig(const std::filesystem::path& dir) {
     extractDefaultFile(kResourceNames, (dir / "ins.ins").string());
     midi.names = {"Port A", "Port B"};
-    piano = std::make_unique<frmPiano>(FrmPianoServices{midi, dialogs, window, shell, windows},
+    midiInput.plug(kSources[0], true);
+    midiInput.plug(kSources[2], false);
+    preferences.texts["Mouse/PlaysKeys"] = "1";
+    piano = std::make_unique<frmPiano>(FrmPianoServices{midi, dialogs, window, shell, windows,
+                                                        nullptr, nullptr, &midiInput, &preferences},
                                        dir.string());
     piano->helpDirectory = (dir / "no-help").string();
     piano->recordingsDirectory = (dir / "recordings").string();
@@ -111,7 +116,7 @@ void PianoRig::play(const uint8_t* data, size_t size) {
 }
 
 void PianoRig::act() {
-    const uint8_t op = next() % 13;
+    const uint8_t op = next() % 17;
     const uint8_t arg = next();
     switch (op) {
         case 0:
@@ -161,6 +166,16 @@ void PianoRig::act() {
                     piano->lblBaseKey_Click();
                     break;
             }
+            break;
+        case 13:
+            useMouse(arg);
+            break;
+        case 14:
+            touch(arg);
+            break;
+        case 15:
+        case 16:
+            playIn(arg);
             break;
         case 12:
             // The window's clock: a recording being played back moves on.
@@ -245,6 +260,18 @@ void PianoRig::activateIfPending() {
 void PianoRig::letGo() {
     activateIfPending();
     while (!held_.empty()) release(*held_.begin());
+    if (!closed_ && mouseDown_) piano->PianoKeys_MouseUp(1);
+    mouseDown_ = false;
+    for (int finger : fingers_)
+        if (!closed_) piano->PianoKeys_TouchEnd(finger);
+    fingers_.clear();
+    for (auto& [source, notes] : inHeld_)
+        for (const auto& [channel, note] : notes)
+            midiInput.send(source, packMessage(0x80 | channel, note, 0));
+    for (const auto& source : inPedal_) midiInput.send(source, packMessage(0xB0, 64, 0));
+    inHeld_.clear();
+    inPedal_.clear();
+    if (!closed_) piano->MidiIn_Received();
     if (!focused_) activationPending_ = true;
     activateIfPending();
     // A recording being played back plays to its end, which ends its notes.
@@ -256,6 +283,10 @@ std::vector<std::string> PianoRig::problems() const {
     std::vector<std::string> found;
     for (const auto& bytes : midi.badBytes)
         found.push_back("a data byte above 127 was sent, status " + std::to_string(bytes[0]));
+    for (const auto& [device, channels] : midi.pedalDown)
+        for (int channel : channels)
+            found.push_back("the sustain pedal is still down on channel " +
+                            std::to_string(channel) + " of device " + std::to_string(device));
     for (const auto& [device, notes] : midi.sounding)
         for (const auto& [channel, note] : notes)
             found.push_back("note " + std::to_string(note) + " on channel " +
@@ -275,6 +306,125 @@ void PianoRig::pressAfresh() {
         played = played || (midi.sent[i][0] == 0x90 && midi.sent[i][2] > 0);
     piano->keyReleased(kZ, 0);
     freshPressSilent_ = !played;
+}
+
+void PianoRig::keyCentre(int key, float& x, float& y) const {
+    const Rect& r = piano->shpKeys[static_cast<size_t>(key)].rect;
+    x = static_cast<float>(r.left + r.width / 2) / 15.0f;
+    y = static_cast<float>(r.top + r.height / 2) / 15.0f;
+}
+
+// The mouse on the keys: a press, a slide to another key or off them, a release.
+void PianoRig::useMouse(uint8_t arg) {
+    float x = 0, y = 0;
+    keyCentre((arg >> 2) % 36, x, y);
+    if ((arg >> 2) >= 60) y = 5;  // above the keys
+    switch (arg % 4) {
+        case 0:
+            log_.push_back("mouse down at key " + std::to_string((arg >> 2) % 36));
+            piano->PianoKeys_MouseDown(1, 0, x, y);
+            mouseDown_ = true;
+            break;
+        case 1:
+        case 2:
+            if (!mouseDown_) return;
+            log_.push_back("mouse slides to key " + std::to_string((arg >> 2) % 36));
+            piano->PianoKeys_MouseMove(1, 0, x, y);
+            break;
+        default:
+            if (!mouseDown_) return;
+            log_.push_back("mouse up");
+            piano->PianoKeys_MouseUp(1);
+            mouseDown_ = false;
+            break;
+    }
+}
+
+void PianoRig::touch(uint8_t arg) {
+    const int finger = arg % 3;
+    float x = 0, y = 0;
+    keyCentre((arg >> 3) % 36, x, y);
+    switch ((arg >> 2) % 4 + (arg & 0x80 ? 4 : 0)) {
+        case 0:
+        case 1:
+            log_.push_back("finger " + std::to_string(finger) + " on key " +
+                           std::to_string((arg >> 3) % 36));
+            if (fingers_.insert(finger).second) {
+                piano->PianoKeys_TouchBegin(finger, x, y);
+            } else {
+                piano->PianoKeys_TouchMove(finger, x, y);
+            }
+            break;
+        case 7:
+            log_.push_back("touch cancelled");
+            piano->PianoKeys_TouchCancel();
+            fingers_.clear();
+            break;
+        default:
+            if (!fingers_.erase(finger)) return;
+            log_.push_back("finger " + std::to_string(finger) + " up");
+            piano->PianoKeys_TouchEnd(finger);
+            break;
+    }
+}
+
+// A MIDI keyboard: notes on the piano and the drum channel, its pedal, program changes,
+// unplugging and plugging back, and the menu's connections.
+void PianoRig::playIn(uint8_t arg) {
+    const uint8_t more = next();
+    const std::string source = kSources[more % 3];
+    const int note = 36 + (more >> 2) % 50;
+    const int channel = (arg & 0x40) ? 9 : (arg >> 3) % 3;
+    switch (arg % 8) {
+        case 0:
+        case 1:
+            if (midiInput.send(source, packMessage(0x90 | channel, note, 1 + more % 127))) {
+                inHeld_[source].insert({channel, note});
+                log_.push_back(source + " note on " + std::to_string(note));
+            }
+            break;
+        case 2:
+        case 3: {
+            auto& held = inHeld_[source];
+            if (held.empty()) return;
+            const auto [c, n] = *std::next(held.begin(), more % held.size());
+            // Note-on with velocity 0 is a note-off too.
+            midiInput.send(
+                source, (arg & 0x20) ? packMessage(0x90 | c, n, 0) : packMessage(0x80 | c, n, 64));
+            held.erase({c, n});
+            log_.push_back(source + " note off " + std::to_string(n));
+            break;
+        }
+        case 4: {
+            const bool down = !inPedal_.count(source);
+            if (!midiInput.send(source, packMessage(0xB0, 64, down ? 127 : 0))) return;
+            if (down) {
+                inPedal_.insert(source);
+            } else {
+                inPedal_.erase(source);
+            }
+            log_.push_back(source + (down ? " pedal down" : " pedal up"));
+            break;
+        }
+        case 5:
+            midiInput.send(source, packMessage(more & 1 ? 0xC0 : 0xE0, note, more & 0x7F));
+            log_.push_back(source + " program or bend");
+            break;
+        case 6:
+            log_.push_back(source + " unplugged");
+            midiInput.unplug(source);
+            inHeld_.erase(source);
+            inPedal_.erase(source);
+            break;
+        default:
+            log_.push_back(source + " plugged in");
+            if (!midiInput.isConnected(source)) {
+                midiInput.unplug(source);
+                midiInput.plug(source, source != kSources[2]);
+            }
+            break;
+    }
+    piano->MidiIn_Received();
 }
 
 }  // namespace tonvel::testing

@@ -3,11 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "fakes/fake_midi_input.h"
+#include "fakes/fake_preferences.h"
 #include "fakes/recording_services.h"
 #include "shell/frm_piano.h"
 
@@ -39,6 +42,8 @@ class PianoRig {
     RecordingWindowSystem window;
     RecordingShell shell;
     RecordingAuxiliaryWindows windows{window};
+    FakeMidiInput midiInput;
+    FakePreferences preferences;
     std::unique_ptr<frmPiano> piano;
 
   private:
@@ -55,6 +60,10 @@ class PianoRig {
     void activateIfPending();
     void letGo();
     void pressAfresh();
+    void useMouse(uint8_t arg);
+    void touch(uint8_t arg);
+    void playIn(uint8_t arg);
+    void keyCentre(int key, float& x, float& y) const;
 
     const uint8_t* data_ = nullptr;
     size_t size_ = 0;
@@ -66,6 +75,11 @@ class PianoRig {
     bool closed_ = false;
     bool freshPressSilent_ = false;
     std::vector<std::string> log_;
+    bool mouseDown_ = false;
+    std::set<int> fingers_;
+    // Notes and pedals the MIDI keyboards hold, by source name.
+    std::map<std::string, std::set<std::pair<int, int>>> inHeld_;
+    std::set<std::string> inPedal_;
 };
 
 }  // namespace tonvel::testing

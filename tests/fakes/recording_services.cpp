@@ -33,7 +33,10 @@ bool RecordingMidiSystem::open(int deviceNumber) {
 void RecordingMidiSystem::close() {
     if (onSendOrClose) onSendOrClose();
     ++closeCount;
-    if (openDevice == -1) sounding[-1].clear();
+    if (openDevice == -1) {
+        sounding[-1].clear();
+        pedalDown[-1].clear();
+    }
     openDevice.reset();
 }
 
@@ -54,6 +57,12 @@ bool RecordingMidiSystem::sendShortMessage(uint32_t message) {
         notes.insert({channel, bytes[1]});
     } else if (kind == 0x80 || kind == 0x90) {
         notes.erase({channel, bytes[1]});
+    } else if (kind == 0xB0 && bytes[1] == 64) {
+        if (bytes[2] >= 64) {
+            pedalDown[*openDevice].insert(channel);
+        } else {
+            pedalDown[*openDevice].erase(channel);
+        }
     }
     return true;
 }

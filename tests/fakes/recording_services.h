@@ -28,6 +28,8 @@ class RecordingMidiSystem : public MidiSystem {
     std::vector<std::optional<int>> sentTo;  // the device open at each send, index for index
     // (channel, note) pairs sounding on each device.
     std::map<int, std::set<std::pair<int, int>>> sounding;
+    // Channels whose sustain pedal is down, on each device.
+    std::map<int, std::set<int>> pedalDown;
     // Messages whose data bytes left the 0..127 range.
     std::vector<std::vector<uint8_t>> badBytes;
     // Run as each send or close begins, to look around meanwhile.
