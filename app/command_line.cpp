@@ -59,8 +59,12 @@ CommandLineVerdict readCommandLine(const QStringList& arguments) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral(
         "A virtual piano: the computer keyboard plays the built-in synthesizer "
-        "or any MIDI port of the system.\nAn installed copy keeps its settings in "
-        "~/.local/share/tonvel. The users manual opens from the help menu (Alt+H)."));
+        "or any MIDI port of the system.\nSpace is the sustain pedal. MIDI keyboards are "
+        "connected to Tonvel's input port (ALSA sequencer, and JACK while a server runs) as "
+        "they are plugged in, and play as the keys do; other sources are connected from the "
+        "settings menu (Alt+S, Midi Input). With \"Mouse Plays Keys\" checked there, the "
+        "mouse and fingers play the keys on the screen.\nAn installed copy keeps its settings "
+        "in ~/.local/share/tonvel. The users manual opens from the help menu (Alt+H)."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
