@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Makes the users manual's pictures of the real program under Xvfb, at normal and at
 # double density: resources/help/images/NAME.png and NAME@2x.png. Run it after changing
-# the window and check the pictures in. Stops only what it started.
-#   bash scripts/screenshots.sh [BUILD_DIR]
+# the window and check the pictures in (the test script fails while they differ from what a
+# fresh run makes). Stops only what it started.
+#   bash scripts/screenshots.sh [BUILD_DIR] [FOLDER]   (FOLDER: where the pictures go instead)
 set -uo pipefail
 build=$(cd "${1:-build-ci}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-images=$(cd "$here/../resources/help" && pwd)/images
+images=${2:-$(cd "$here/../resources/help" && pwd)/images}
 work=$(mktemp -d /tmp/tonvel-shots-XXXXXX)
 pids=()
 cleanup() {

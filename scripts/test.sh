@@ -62,6 +62,9 @@ for check in scripts/jack_midi_test.sh scripts/mixer_test.sh scripts/e2e_test.sh
     [[ -f $check ]] && run_check "$(basename "$check" .sh)" bash "$check" build-ci
 done
 
+# The manual's pictures show the window as it is.
+run_check "screenshots_test" bash scripts/screenshots_test.sh build-ci
+
 # A signal ends the real program quickly, whatever is open, with its settings written.
 run_check "exit_test" bash scripts/exit_test.sh build-ci
 
