@@ -58,8 +58,8 @@ for _ in $(seq 100); do
     (($(grep -c ' message ' "$work/probe.out") >= 4)) && break
     sleep 0.02
 done
-kill -9 "$keyboard_pid"
-wait "$keyboard_pid" 2>/dev/null
+# Pulled out: no chance to end its notes itself.
+{ kill -9 "$keyboard_pid" && wait "$keyboard_pid"; } 2>/dev/null
 exec 3>&-
 for _ in $(seq 100); do
     grep -q ' gone ' "$work/probe.out" && break
