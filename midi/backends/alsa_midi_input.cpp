@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 
 #include "midi/backends/input_messages.h"
 
@@ -181,7 +182,10 @@ void AlsaMidiInput::startReader() {
     if (reader_.joinable()) return;
     stopFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (stopFd_ < 0) return;
-    reader_ = std::thread([this] { readLoop(); });
+    try {
+        reader_ = std::thread([this] { readLoop(); });
+    } catch (const std::system_error&) {
+    }
 }
 
 void AlsaMidiInput::readLoop() {

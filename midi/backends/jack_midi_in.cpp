@@ -70,8 +70,10 @@ std::vector<MidiSource> JackMidiIn::sources() {
     const auto now = std::chrono::steady_clock::now();
     for (size_t i = 1; i < kSlots; ++i) {
         Slot& slot = slots_[i];
+        int state = Starting;
         if (slot.state.load(std::memory_order_acquire) == Starting &&
-            now - slot.since > kStartingLimit && jack_port_connected(slot.port) == 0)
+            now - slot.since > kStartingLimit && jack_port_connected(slot.port) == 0 &&
+            slot.state.compare_exchange_strong(state, Closing, std::memory_order_acq_rel))
             release(slot);
     }
     const char** ports = jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
@@ -141,7 +143,6 @@ bool JackMidiIn::connect(const std::string& name, bool connected) {
 }
 
 void JackMidiIn::release(Slot& slot) {
-    slot.state.store(Closing, std::memory_order_release);
     waitForCycle();
     jack_port_unregister(client_, slot.port);
     slot.port = nullptr;

@@ -58,6 +58,7 @@ class JackMidiIn {
     int process(jack_nframes_t frames);
     void detach();
     bool connectedToUs(const std::string& name) const;
+    // Lets go of a slot the caller has turned from Starting to Closing.
     void release(Slot& slot);
     void waitForCycle();
 
