@@ -34,7 +34,7 @@ fi
 
 run_suite() {
     output="$(TONVEL_JACK_TESTS=1 "$tests" \
-        --gtest_filter='JackPorts.*:AudioOutputChain.AJackServer*' 2>&1)"
+        --gtest_filter='JackPorts.*:JackInput.*:AudioOutputChain.AJackServer*' 2>&1)"
     status=$?
     gtest_show
 }

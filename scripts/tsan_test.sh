@@ -67,7 +67,7 @@ run_part "alone"
 
 if jack_start "$JACK_DEFAULT_SERVER" "$work/jackd.log"; then
     pids+=("$jack_pid")
-    TONVEL_JACK_TESTS=1 run_part "with JACK" --gtest_filter='JackPorts.*:AudioOutputChain.AJackServer*'
+    TONVEL_JACK_TESTS=1 run_part "with JACK" --gtest_filter='JackPorts.*:JackInput.*:AudioOutputChain.AJackServer*'
     stop_and_wait "$jack_pid"
     unset 'pids[-1]'
 else

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "midi/backends/jack_autostart.h"
+#include "midi/backends/jack_own_clients.h"
 #include "midi/backends/jack_server_socket.h"
 
 namespace tonvel {
@@ -31,10 +32,11 @@ std::vector<std::string> jackMidiInputPorts(const std::string& ownClient) {
     std::vector<std::string> names;
     jack_client_t* client = openClient(ownClient + " ports");
     if (client == nullptr) return names;
-    if (const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput)) {
-        const std::string own = ownClient + ":";
+    if (const char** ports =
+            jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput)) {
+        // Our input's client among them: sending to it would loop.
         for (const char** port = ports; *port != nullptr; ++port) {
-            if (!std::string_view(*port).starts_with(own)) names.emplace_back(*port);
+            if (!isOwnJackPort(*port, ownClient)) names.emplace_back(*port);
         }
         jack_free(ports);
     }

@@ -1,0 +1,107 @@
+// A JACK client standing for a USB MIDI keyboard: its port CLIENT_NAME:midi_out is flagged
+// physical and terminal, as JACK shows a hardware capture port. It reads lines from its
+// standard input and sends each in the next cycle, on channel 1:
+//   on NOTE VELOCITY     off NOTE [VELOCITY]     cc NUMBER VALUE     bend VALUE (0..16383)
+// It prints "ready" once its port is there, and ends at the end of its input (after the last
+// message has left) or on SIGTERM or SIGINT.
+//   tonvel_jack_keyboard [CLIENT_NAME]
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <jack/ringbuffer.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+using Message = std::array<unsigned char, 3>;
+
+jack_port_t* output = nullptr;
+jack_ringbuffer_t* ring = nullptr;
+std::atomic<bool> running{true};
+
+int process(jack_nframes_t frames, void*) {
+    void* buffer = jack_port_get_buffer(output, frames);
+    jack_midi_clear_buffer(buffer);
+    Message message;
+    while (jack_ringbuffer_read_space(ring) >= sizeof message) {
+        jack_ringbuffer_peek(ring, reinterpret_cast<char*>(message.data()), sizeof message);
+        if (jack_midi_event_write(buffer, 0, message.data(), sizeof message) != 0) break;
+        jack_ringbuffer_read_advance(ring, sizeof message);
+    }
+    return 0;
+}
+
+void stop(int) {
+    running = false;
+}
+
+bool parse(const std::string& line, Message& message) {
+    std::istringstream words(line);
+    std::string command;
+    int first = 0, second = 0;
+    words >> command >> first;
+    if (!(words >> second)) second = command == "off" ? 64 : -1;
+    if (first < 0 || first > 16383 || second > 127) return false;
+    if (command == "bend") {
+        message = {0xE0, static_cast<unsigned char>(first & 0x7F),
+                   static_cast<unsigned char>(first >> 7)};
+        return true;
+    }
+    if (first > 127 || second < 0) return false;
+    const unsigned char status = command == "on"    ? 0x90
+                                 : command == "off" ? 0x80
+                                 : command == "cc"  ? 0xB0
+                                                    : 0;
+    if (status == 0) return false;
+    message = {status, static_cast<unsigned char>(first), static_cast<unsigned char>(second)};
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* name = argc > 1 ? argv[1] : "TonvelKeyboard";
+    jack_client_t* client = jack_client_open(name, JackNoStartServer, nullptr);
+    if (client == nullptr) {
+        std::fprintf(stderr, "jack_keyboard: no JACK server\n");
+        return 1;
+    }
+    ring = jack_ringbuffer_create(1 << 16);
+    output = jack_port_register(client, "midi_out", JACK_DEFAULT_MIDI_TYPE,
+                                JackPortIsOutput | JackPortIsPhysical | JackPortIsTerminal, 0);
+    if (output == nullptr || jack_set_process_callback(client, process, nullptr) != 0 ||
+        jack_activate(client) != 0) {
+        std::fprintf(stderr, "jack_keyboard: could not register its port\n");
+        return 1;
+    }
+    std::signal(SIGTERM, stop);
+    std::signal(SIGINT, stop);
+    std::printf("ready %s\n", jack_port_name(output));
+    std::fflush(stdout);
+    std::string line;
+    while (running && std::getline(std::cin, line)) {
+        Message message;
+        if (!parse(line, message)) {
+            std::fprintf(stderr, "jack_keyboard: not understood: %s\n", line.c_str());
+            continue;
+        }
+        while (jack_ringbuffer_write_space(ring) < sizeof message)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        jack_ringbuffer_write(ring, reinterpret_cast<const char*>(message.data()), sizeof message);
+    }
+    while (running && jack_ringbuffer_read_space(ring) > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    jack_client_close(client);
+    jack_ringbuffer_free(ring);
+    return 0;
+}
