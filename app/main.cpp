@@ -11,6 +11,7 @@
 #include "app/display_hold.h"
 #include "app/exit_watchdog.h"
 #include "app/instance_lock.h"
+#include "app/midi_input_pump.h"
 #include "app/piano_window.h"
 #include "app/program_directory.h"
 #include "app/qt_auxiliary_windows.h"
@@ -26,6 +27,7 @@
 #include "app/x11_keyboard.h"
 #include "app/xkb_key_caps.h"
 #include "foundation/output_clock.h"
+#include "midi/backends/platform_midi_input.h"
 #include "midi/backends/platform_midi_system.h"
 #include "midi/backends/scheduled_midi_system.h"
 #include "mixer/backends/alsa_mixer_device.h"
@@ -51,13 +53,15 @@ class Program : public tonvel::SplashHost {
             if (splashWindow_) splashWindow_->refresh();
             piano_ = std::make_unique<tonvel::frmPiano>(
                 tonvel::FrmPianoServices{midi_, dialogs_, windowSystem_, shell_, auxiliary_,
-                                         &keyCaps_, &clock_, nullptr, &preferences_},
+                                         &keyCaps_, &clock_, &midiInput_, &preferences_},
                 programDirectory_.toStdString());
             piano_->helpDirectory = tonvel::chooseHelpDirectory(executableDirectory_).toStdString();
             piano_->unloadSplash = [this] { unloadSplash(); };
             piano_->recordingsDirectory = tonvel::chooseRecordingsDirectory().toStdString();
             piano_->homeDirectory = QDir::homePath().toStdString();
             window_.attach(piano_.get(), &midi_, &clock_);
+            midiInputPump_ = std::make_unique<tonvel::MidiInputPump>(
+                midiInput_.eventDescriptor(), [this] { window_.midiArrived(); });
             piano_->Form_Initialize();
             piano_->Form_Load();
             window_.refresh();
@@ -131,6 +135,8 @@ class Program : public tonvel::SplashHost {
     QString programDirectory_;
     QString executableDirectory_;
     tonvel::QtPreferences preferences_{programDirectory_ + QStringLiteral("/tonvel.ini")};
+    // Before the output, so that its JACK client takes the program's name.
+    tonvel::PlatformMidiInput midiInput_;
     tonvel::PlatformMidiSystem platformMidi_;
     tonvel::ScheduledMidiSystem midi_{platformMidi_};
     tonvel::OutputClock clock_;
@@ -144,6 +150,7 @@ class Program : public tonvel::SplashHost {
     tonvel::QtAuxiliaryWindows auxiliary_{dialogs_, shell_, http_, programDirectory_.toStdString(),
                                           &window_};
     std::unique_ptr<tonvel::frmPiano> piano_;
+    std::unique_ptr<tonvel::MidiInputPump> midiInputPump_;
     std::unique_ptr<tonvel::splash> splash_;
     std::unique_ptr<tonvel::SplashWindow> splashWindow_;
     std::unique_ptr<tonvel::StartupAfterPaint> splashLoad_;

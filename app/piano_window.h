@@ -25,6 +25,10 @@ class PianoWindow : public QWidget {
                 OutputClock* clock = nullptr);
     // Redraws and brings the timers in line with the models, after every handler.
     void refresh();
+    // MIDI came in.
+    void midiArrived() {
+        run([](frmPiano& p) { p.MidiIn_Received(); });
+    }
 
   protected:
     void paintEvent(QPaintEvent* event) override;

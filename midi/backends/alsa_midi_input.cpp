@@ -105,7 +105,7 @@ void AlsaMidiInput::pump() {
     emitted_ = false;
 }
 
-void AlsaMidiInput::emit(MidiInputEvent event) {
+void AlsaMidiInput::hand(MidiInputEvent event) {
     // The reader may wait for the window: what is lost here could be a note-off.
     while (!ring_.push(event)) {
         if (stopping_) return;
@@ -124,7 +124,7 @@ uint16_t AlsaMidiInput::idOf(snd_seq_addr_t address) {
 void AlsaMidiInput::gone(snd_seq_addr_t address) {
     const auto it = ids_.find(key(address));
     if (it == ids_.end()) return;
-    emit({MidiInputEvent::Kind::SourceGone, it->second, 0});
+    hand({MidiInputEvent::Kind::SourceGone, it->second, 0});
     ids_.erase(it);
 }
 
@@ -134,7 +134,7 @@ void AlsaMidiInput::goneClient(int client) {
             ++it;
             continue;
         }
-        emit({MidiInputEvent::Kind::SourceGone, it->second, 0});
+        hand({MidiInputEvent::Kind::SourceGone, it->second, 0});
         it = ids_.erase(it);
     }
 }
@@ -147,26 +147,26 @@ void AlsaMidiInput::handle(const snd_seq_event_t& event) {
         case SND_SEQ_EVENT_CLIENT_CHANGE:
         case SND_SEQ_EVENT_PORT_START:
         case SND_SEQ_EVENT_PORT_CHANGE:
-            if (event.data.addr.client != self.client) emit(changed);
+            if (event.data.addr.client != self.client) hand(changed);
             return;
         case SND_SEQ_EVENT_CLIENT_EXIT:
             goneClient(event.data.addr.client);
-            emit(changed);
+            hand(changed);
             return;
         case SND_SEQ_EVENT_PORT_EXIT:
             gone(event.data.addr);
-            emit(changed);
+            hand(changed);
             return;
         case SND_SEQ_EVENT_PORT_SUBSCRIBED:
             if (!same(event.data.connect.dest, self)) return;
             if (event.data.connect.sender.client != SND_SEQ_CLIENT_SYSTEM)
                 idOf(event.data.connect.sender);
-            emit(changed);
+            hand(changed);
             return;
         case SND_SEQ_EVENT_PORT_UNSUBSCRIBED:
             if (!same(event.data.connect.dest, self)) return;
             gone(event.data.connect.sender);
-            emit(changed);
+            hand(changed);
             return;
         default:
             break;
@@ -175,7 +175,7 @@ void AlsaMidiInput::handle(const snd_seq_event_t& event) {
     const size_t count = channelMessagesFromEvent(event, messages);
     if (count == 0) return;
     const uint16_t id = idOf(event.source);
-    for (size_t i = 0; i < count; ++i) emit({MidiInputEvent::Kind::Message, id, messages[i]});
+    for (size_t i = 0; i < count; ++i) hand({MidiInputEvent::Kind::Message, id, messages[i]});
 }
 
 void AlsaMidiInput::startReader() {

@@ -52,7 +52,7 @@ class AlsaMidiInput {
     };
     std::vector<Listed> list();
     void handle(const snd_seq_event_t& event);
-    void emit(MidiInputEvent event);
+    void hand(MidiInputEvent event);
     uint16_t idOf(snd_seq_addr_t address);
     void gone(snd_seq_addr_t address);
     void goneClient(int client);
