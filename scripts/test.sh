@@ -63,6 +63,9 @@ for check in scripts/jack_midi_test.sh scripts/midi_input_test.sh scripts/mixer_
     [[ -f $check ]] && run_check "$(basename "$check" .sh)" bash "$check" build-ci
 done
 
+# A MIDI keyboard plugged in and pulled out, the pedal and the mouse, on the real program.
+run_check "instruments_test" bash scripts/instruments_test.sh build-ci
+
 # The manual's pictures show the window as it is.
 run_check "screenshots_test" bash scripts/screenshots_test.sh build-ci
 
