@@ -14,7 +14,7 @@ packages=(
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick jackd2 midicsv
                pulseaudio pulseaudio-utils libasound2-plugins sox
-               desktop-file-utils appstream lintian clang libclang-rt-dev dbus-daemon openbox)
+               desktop-file-utils appstream lintian clang libclang-rt-dev dbus-daemon openbox gawk)
 fi
 
 missing=()

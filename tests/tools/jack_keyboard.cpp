@@ -3,7 +3,8 @@
 // standard input and sends each in the next cycle, on channel 1:
 //   on NOTE VELOCITY     off NOTE [VELOCITY]     cc NUMBER VALUE     bend VALUE (0..16383)
 // It prints "ready" once its port is there, and ends at the end of its input (after the last
-// message has left) or on SIGTERM or SIGINT.
+// message has left) or on SIGTERM or SIGINT. With SENT_LOG set, each message's place on the
+// server's clock is written there as "<frame> <bytes in hex>", as the receiver writes them.
 //   tonvel_jack_keyboard [CLIENT_NAME]
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <sstream>
@@ -26,6 +28,12 @@ using Message = std::array<unsigned char, 3>;
 
 jack_port_t* output = nullptr;
 jack_ringbuffer_t* ring = nullptr;
+jack_ringbuffer_t* sentRing = nullptr;  // frame and bytes of what left, for SENT_LOG
+jack_client_t* client = nullptr;
+struct Sent {
+    jack_nframes_t frame;
+    Message bytes;
+};
 std::atomic<bool> running{true};
 
 int process(jack_nframes_t frames, void*) {
@@ -36,6 +44,9 @@ int process(jack_nframes_t frames, void*) {
         jack_ringbuffer_peek(ring, reinterpret_cast<char*>(message.data()), sizeof message);
         if (jack_midi_event_write(buffer, 0, message.data(), sizeof message) != 0) break;
         jack_ringbuffer_read_advance(ring, sizeof message);
+        const Sent sent{jack_last_frame_time(client), message};
+        if (jack_ringbuffer_write_space(sentRing) >= sizeof sent)
+            jack_ringbuffer_write(sentRing, reinterpret_cast<const char*>(&sent), sizeof sent);
     }
     return 0;
 }
@@ -70,12 +81,24 @@ bool parse(const std::string& line, Message& message) {
 
 int main(int argc, char** argv) {
     const char* name = argc > 1 ? argv[1] : "TonvelKeyboard";
-    jack_client_t* client = jack_client_open(name, JackNoStartServer, nullptr);
+    client = jack_client_open(name, JackNoStartServer, nullptr);
     if (client == nullptr) {
         std::fprintf(stderr, "jack_keyboard: no JACK server\n");
         return 1;
     }
     ring = jack_ringbuffer_create(1 << 16);
+    sentRing = jack_ringbuffer_create(1 << 20);
+    FILE* sentLog = std::getenv("SENT_LOG") ? std::fopen(std::getenv("SENT_LOG"), "w") : nullptr;
+    const auto writeSent = [&] {
+        Sent sent;
+        while (jack_ringbuffer_read_space(sentRing) >= sizeof sent) {
+            jack_ringbuffer_read(sentRing, reinterpret_cast<char*>(&sent), sizeof sent);
+            if (sentLog)
+                std::fprintf(sentLog, "%u %02x %02x %02x\n", sent.frame, sent.bytes[0],
+                             sent.bytes[1], sent.bytes[2]);
+        }
+        if (sentLog) std::fflush(sentLog);
+    };
     output = jack_port_register(client, "midi_out", JACK_DEFAULT_MIDI_TYPE,
                                 JackPortIsOutput | JackPortIsPhysical | JackPortIsTerminal, 0);
     if (output == nullptr || jack_set_process_callback(client, process, nullptr) != 0 ||
@@ -97,10 +120,13 @@ int main(int argc, char** argv) {
         while (jack_ringbuffer_write_space(ring) < sizeof message)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         jack_ringbuffer_write(ring, reinterpret_cast<const char*>(message.data()), sizeof message);
+        writeSent();
     }
     while (running && jack_ringbuffer_read_space(ring) > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    writeSent();
+    if (sentLog) std::fclose(sentLog);
     jack_client_close(client);
     jack_ringbuffer_free(ring);
     return 0;
