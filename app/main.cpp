@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/accessibility/accessible_controls.h"
 #include "app/application_identity.h"
 #include "app/command_line.h"
 #include "app/display_hold.h"
@@ -57,6 +58,10 @@ class Program : public tonvel::SplashHost {
             piano_->recordingsDirectory = tonvel::chooseRecordingsDirectory().toStdString();
             piano_->homeDirectory = QDir::homePath().toStdString();
             window_.attach(piano_.get(), &midi_, &clock_);
+            auto* controls = tonvel::describePaintedWindow(&window_, [this] {
+                return piano_ ? tonvel::accessibleItems(*piano_) : std::vector<tonvel::AccessibleItem>{};
+            });
+            window_.refreshed = [controls] { controls->changed(); };
             piano_->Form_Initialize();
             piano_->Form_Load();
             window_.refresh();

@@ -2,6 +2,7 @@
 
 #include <QPixmap>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -24,6 +25,8 @@ class PianoWindow : public QWidget {
                 OutputClock* clock = nullptr);
     // Redraws and brings the timers in line with the models, after every handler.
     void refresh();
+    // Called at the end of every refresh.
+    std::function<void()> refreshed;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
