@@ -15,7 +15,8 @@ import pyatspi
 from gi.repository import GLib
 
 KEYS = {"Z": 52, "Right": 114, "Left": 113, "Up": 111, "F2": 68, "F5": 71, "F9": 75, "R": 27,
-        "Control": 37, "Alt": 64, "Shift": 50, "KP_1": 87, "KP_9": 81}
+        "Control": 37, "Alt": 64, "Shift": 50, "KP_1": 87, "KP_9": 81, "H": 43, "N": 57, "S": 39,
+        "F1": 67, "Escape": 9, "Down": 116, "Return": 36}
 BUTTONS = ["Main menu", "Settings menu", "Help menu", "Minimize", "Stay on Top", "Exit piano"]
 TRANSPORT = ["Play Current Intro", "Fill Effects", "Pause Playing", "Play Ending",
              "Stop Playing"]
@@ -53,12 +54,17 @@ def wait_for(predicate, seconds=5.0):
     return False
 
 
+focused_item = [None]
+
+
 def on_event(event):
     try:
         name, role = event.source.name, event.source.getRoleName()
     except Exception:
         name, role = None, None
     events.append((event.type, name, role, event.detail1))
+    if event.type.startswith("focus:") and role == "menu item":
+        focused_item[0] = event.source
 
 
 def heard(kind, name_pattern):
@@ -218,6 +224,88 @@ def main():
           "Shift+Left lowers the volume's value to %g" % control(19).queryValue().currentValue)
     check(wait_for(lambda: any(t.startswith("object:property-change:accessible-value") and n == "Volume"
                                for t, n, _, _ in events)), "the volume told its new value")
+
+    def top_level(predicate):
+        for window in app:
+            if window is not None and predicate(window):
+                return window
+        return None
+
+    def descendants(root, depth=4):
+        found = []
+        if depth == 0:
+            return found
+        for child in root:
+            if child is not None:
+                found.append(child)
+                found.extend(descendants(child, depth - 1))
+        return found
+
+    def back_to_piano():
+        subprocess.run(["xdotool", "windowfocus", args.window], check=False)
+        pump(0.5)
+
+    # Qt keeps popups out of the application's children: a screen reader meets a menu through
+    # its events, as it shows and as its items take the focus.
+    keys.tap("H", "Alt")
+    keys.tap("Down")
+    check(wait_for(lambda: any(t.startswith("object:state-changed:showing") and r == "popup menu"
+                               for t, _, r, _ in events)), "the help menu shows as a popup menu")
+    check(wait_for(lambda: focused_item[0] is not None), "its item takes the focus")
+    items = []
+    if focused_item[0] is not None:
+        menu = focused_item[0].parent
+        items = [c.name for c in menu if c is not None and c.getRoleName() == "menu item"]
+    check(len(items) > 2 and all(items), "its items are named: " + "; ".join(items[:4]))
+    keys.tap("Escape")
+    back_to_piano()
+
+    keys.tap("N", "Alt")
+    box = None
+    if wait_for(lambda: top_level(lambda w: w.getRoleName() == "dialog" and "Channel" in w.name)):
+        box = top_level(lambda w: w.getRoleName() == "dialog" and "Channel" in w.name)
+    parts = descendants(box) if box else []
+    default = [p.name for p in parts if p.getRoleName() == "push button"
+               and p.getState().contains(pyatspi.STATE_IS_DEFAULT)]
+    check(box is not None and box.name == "..:: Quick Channel Jump ::..",
+          "the channel box is a dialog named by its title")
+    check(default == ["OK"], "its default button is OK: %s" % default)
+    check(any(p.getRoleName() == "text" for p in parts), "it holds a text field")
+    keys.tap("Escape")
+    back_to_piano()
+
+    keys.tap("S", "Alt")
+    pump(0.5)
+    keys.tap("Down")
+    keys.tap("Right")
+    pump(0.3)
+    keys.tap("Down")
+    keys.tap("Return")
+    message = None
+    if wait_for(lambda: top_level(lambda w: w.getRoleName() in ("dialog", "alert")
+                                  and "Keyboard" in w.name)):
+        message = top_level(lambda w: w.getRoleName() in ("dialog", "alert") and "Keyboard" in w.name)
+    parts = descendants(message) if message else []
+    texts = [p.name for p in parts if p.getRoleName() == "label" and "contact" in p.name]
+    default = [p.name for p in parts if p.getRoleName() == "push button"
+               and p.getState().contains(pyatspi.STATE_IS_DEFAULT)]
+    check(message is not None and bool(texts), "a message box is read with its text")
+    check(default == ["OK"], "its default button is OK: %s" % default)
+    keys.tap("Return")
+    back_to_piano()
+
+    keys.tap("F1", "Shift")
+    about = None
+    if wait_for(lambda: top_level(lambda w: w.name == "About...")):
+        about = top_level(lambda w: w.name == "About...")
+    parts = [(c.getRoleName(), c.name) for c in about
+             if c.getState().contains(pyatspi.STATE_SHOWING)] if about else []
+    check(about is not None and about.getRoleName() == "dialog", "the about box is a dialog")
+    check(("push button", "Show License") in parts and ("push button", "Close") in parts
+          and any(r == "label" and n.startswith("Tonvel") for r, n in parts),
+          "the about box's controls: %s" % parts)
+    keys.tap("Escape")
+    back_to_piano()
 
     for index in (0, 1):
         x, y, w, h = control(index).queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
