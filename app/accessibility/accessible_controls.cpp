@@ -96,12 +96,21 @@ void AccessibleControls::announce(int index) {
     QAccessibleAnnouncementEvent event(window_, QString::fromStdString(snapshot_[index].name));
     QAccessible::updateAccessibility(&event);
 #else
-    // Screen readers speak a name change of the control that has the focus, and a control
-    // that takes the focus: the focus moves to what changed, without taking the keyboard.
-    if (focused_ == index) return;
+    // Screen readers speak a control that takes the focus, so the focus moves to what changed,
+    // without taking the keyboard. Through this bridge a name change carries no name, and a
+    // reader ignores the focus coming to the control that has it: a control spoken again
+    // comes back as a new object.
+    if (focused_ == index) renew(index);
     focused_ = index;
     send(QAccessibleEvent(child(index), QAccessible::Focus));
 #endif
+}
+
+void AccessibleControls::renew(int index) {
+    auto& child = children_[static_cast<size_t>(index)];
+    if (!child) return;
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(child));
+    child = nullptr;
 }
 
 bool AccessibleControls::eventFilter(QObject* watched, QEvent* event) {

@@ -43,6 +43,8 @@ class AccessibleControls : public QObject {
 
   private:
     void announce(int index);
+    // Gives a control a new accessible object, which a screen reader takes for another.
+    void renew(int index);
 
     QWidget* window_;
     AccessibleSource source_;
