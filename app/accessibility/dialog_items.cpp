@@ -47,9 +47,8 @@ AccessibleItem closeButton(const PictureBox& box, const char* key) {
 }  // namespace
 
 std::vector<AccessibleItem> splashItems(const splash& model) {
-    std::vector<AccessibleItem> items;
-    for (const Label& label : model.load) items.push_back(text(label));
-    return items;
+    // The second label is the first one's shadow.
+    return {text(model.load[0])};
 }
 
 std::vector<AccessibleItem> aboutItems(const about& model) {
