@@ -59,7 +59,8 @@ class Program : public tonvel::SplashHost {
             piano_->homeDirectory = QDir::homePath().toStdString();
             window_.attach(piano_.get(), &midi_, &clock_);
             auto* controls = tonvel::describePaintedWindow(&window_, [this] {
-                return piano_ ? tonvel::accessibleItems(*piano_) : std::vector<tonvel::AccessibleItem>{};
+                if (!piano_) return std::vector<tonvel::AccessibleItem>{};
+                return tonvel::accessibleItems(*piano_);
             });
             window_.refreshed = [controls] { controls->changed(); };
             piano_->Form_Initialize();
