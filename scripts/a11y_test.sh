@@ -21,6 +21,7 @@ launcher=/usr/libexec/at-spi-bus-launcher
 [[ -x $launcher ]] || fail "at-spi-bus-launcher is missing (package at-spi2-core)"
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || fail "pyatspi is missing (package python3-pyatspi)"
 command -v dbus-daemon >/dev/null || fail "dbus-daemon is missing (package dbus-daemon)"
+command -v dbus-send >/dev/null || fail "dbus-send is missing (package dbus-bin)"
 
 work_begin a11y
 work_private_dirs
