@@ -3,6 +3,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "app/accessibility/accessible_controls.h"
+#include "app/accessibility/dialog_items.h"
+
 namespace tonvel {
 namespace {
 
@@ -15,6 +18,7 @@ AboutWindow::AboutWindow(Dialogs& dialogs, DesktopShell& shell, const std::strin
     : SkinDialog(about::kCaption, about::kWidth, about::kHeight, parent),
       model_({dialogs, shell}, programDirectory) {
     model_.Form_Load();
+    describePaintedWindow(this, [this] { return aboutItems(model_); });
 }
 
 AboutWindow::Part AboutWindow::partAt(const QPoint& at) const {

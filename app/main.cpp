@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/accessibility/accessible_controls.h"
 #include "app/application_identity.h"
 #include "app/command_line.h"
 #include "app/display_hold.h"
@@ -62,6 +63,11 @@ class Program : public tonvel::SplashHost {
             window_.attach(piano_.get(), &midi_, &clock_);
             midiInputPump_ = std::make_unique<tonvel::MidiInputPump>(
                 midiInput_.eventDescriptor(), [this] { window_.midiArrived(); });
+            auto* controls = tonvel::describePaintedWindow(&window_, [this] {
+                if (!piano_) return std::vector<tonvel::AccessibleItem>{};
+                return tonvel::accessibleItems(*piano_);
+            });
+            window_.refreshed = [controls] { controls->changed(); };
             piano_->Form_Initialize();
             piano_->Form_Load();
             window_.refresh();

@@ -112,6 +112,7 @@ void PianoWindow::attach(frmPiano* piano, ScheduledMidiSystem* timedOutput, Outp
 void PianoWindow::refresh() {
     for (auto& timer : timers_) timer->sync();
     update();
+    if (refreshed) refreshed();
 }
 
 void PianoWindow::paintEvent(QPaintEvent*) {

@@ -3,6 +3,7 @@
 #include <QPixmap>
 #include <QTouchEvent>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -29,6 +30,8 @@ class PianoWindow : public QWidget {
     void midiArrived() {
         run([](frmPiano& p) { p.MidiIn_Received(); });
     }
+    // Called at the end of every refresh.
+    std::function<void()> refreshed;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

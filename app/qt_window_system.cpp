@@ -1,5 +1,6 @@
 #include "app/qt_window_system.h"
 
+#include <QAccessible>
 #include <QGuiApplication>
 
 #include "app/key_translation.h"
@@ -19,6 +20,8 @@ void QtWindowSystem::minimise() {
 }
 
 void QtWindowSystem::turnNumLockOn() {
+    // A screen reader's desktop layout reads the keypad with NumLock off; the pads play either way.
+    if (QAccessible::isActive()) return;
     tonvel::turnNumLockOn();
 }
 

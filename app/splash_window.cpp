@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "app/accessibility/accessible_controls.h"
+#include "app/accessibility/dialog_items.h"
 #include "app/model_painting.h"
 #include "resources/skin/skin_resources.h"
 
@@ -21,6 +23,7 @@ SplashWindow::SplashWindow(splash& model) : model_(model) {
         model_.tmrPRG_Timer();
         refresh();
     });
+    describePaintedWindow(this, [this] { return splashItems(model_); });
 }
 
 void SplashWindow::refresh() {

@@ -3,6 +3,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "app/accessibility/accessible_controls.h"
+#include "app/accessibility/dialog_items.h"
+
 namespace tonvel {
 
 UpdateWindow::UpdateWindow(Dialogs& dialogs, DesktopShell& shell, HttpFetch& http, QWidget* parent)
@@ -12,6 +15,7 @@ UpdateWindow::UpdateWindow(Dialogs& dialogs, DesktopShell& shell, HttpFetch& htt
     timeout_ = std::make_unique<TimerBinding>(
         model_.tmrTimeout, [this] { run([](UpdateModel& u) { u.tmrTimeout_Timer(); }); });
     model_.Form_Load();
+    describePaintedWindow(this, [this] { return updateItems(model_); });
 }
 
 void UpdateWindow::syncTimers() {
