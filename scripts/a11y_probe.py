@@ -122,8 +122,8 @@ def main():
     frame = frames[0]
     check(frame.getRoleName() == "frame", "the main window is a frame: " + frame.getRoleName())
     controls = list(frame)
-    check(len(controls) == 71, "71 controls (%d)" % len(controls))
-    if len(controls) != 71:
+    check(len(controls) == 72, "72 controls (%d)" % len(controls))
+    if len(controls) != 72:
         return 1
 
     def control(i):
@@ -164,6 +164,8 @@ def main():
     check(roles[69] == "status bar", "the status line is a status bar (%s)" % roles[69])
     check(roles[70] == "label" and control(70).name == "Recording off",
           "the recording mark: %s %s" % (roles[70], control(70).name))
+    check(roles[71] == "label" and control(71).name == "Sustain pedal up",
+          "the pedal mark: %s %s" % (roles[71], control(71).name))
 
     pyatspi.Registry.registerEventListener(
         on_event, "object:property-change:accessible-name", "object:property-change:accessible-value",

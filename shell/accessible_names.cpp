@@ -177,6 +177,14 @@ std::vector<AccessibleItem> accessibleItems(const frmPiano& piano) {
     mark.checkable = true;
     mark.checked = recording;
     items.push_back(mark);
+    // Not announced: the pedal goes down and up with every phrase.
+    const bool pedal = piano.shpPedal.fillColor == kPedalLit;
+    auto pedalMark = item(AccessibleKind::PedalMark, 0, AccessibleRole::Label,
+                          pedal ? "Sustain pedal down" : "Sustain pedal up",
+                          unite(pixelsOf(piano.shpPedal.rect), piano.lblPedal.rect), "Space");
+    pedalMark.checkable = true;
+    pedalMark.checked = pedal;
+    items.push_back(pedalMark);
     return items;
 }
 

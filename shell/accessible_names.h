@@ -29,6 +29,7 @@ enum class AccessibleKind {
     Key,
     StatusLine,
     RecordingMark,
+    PedalMark,
     Other,  // a control of another window
 };
 

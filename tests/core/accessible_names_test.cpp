@@ -41,7 +41,7 @@ TEST_F(AccessibleNames, EveryControlOnceInReadingOrder) {
         {AccessibleKind::Transport, 5},     {AccessibleKind::Volume, 1},
         {AccessibleKind::Tempo, 1},         {AccessibleKind::Pad, 12},
         {AccessibleKind::Key, 36},          {AccessibleKind::StatusLine, 1},
-        {AccessibleKind::RecordingMark, 1},
+        {AccessibleKind::RecordingMark, 1}, {AccessibleKind::PedalMark, 1},
     };
     const auto list = items();
     size_t at = 0;
@@ -63,6 +63,7 @@ TEST_F(AccessibleNames, RolesOfEachKind) {
                 ? AccessibleRole::Slider
             : item.kind == AccessibleKind::StatusLine    ? AccessibleRole::StatusBar
             : item.kind == AccessibleKind::RecordingMark ? AccessibleRole::Label
+            : item.kind == AccessibleKind::PedalMark     ? AccessibleRole::Label
                                                          : AccessibleRole::Button;
         EXPECT_EQ(item.role, expected) << item.name;
     }
@@ -97,6 +98,7 @@ TEST_F(AccessibleNames, PanelsCarryTheirValues) {
         {AccessibleKind::Volume, 0, "Volume"},
         {AccessibleKind::StatusLine, 0, piano->PCap.caption},
         {AccessibleKind::RecordingMark, 0, "Recording off"},
+        {AccessibleKind::PedalMark, 0, "Sustain pedal up"},
         {AccessibleKind::Pad, 0,
          piano->mnuDrum[static_cast<size_t>(*piano->state.drumPadNotes[0] - 35)].caption +
              ", Numpad /"},
