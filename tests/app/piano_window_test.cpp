@@ -159,3 +159,26 @@ TEST_F(PianoWindowTest, TransportButtonsShowTheirGlyphsLitAndUnlit) {
 
 }  // namespace
 }  // namespace tonvel
+
+namespace tonvel {
+namespace {
+
+// Each finger plays its own key, so a chord can be touched; lifting them ends it.
+TEST_F(PianoWindowTest, FingersOnTheKeysPlayAChord) {
+    piano->mnu_mousekeys_Click();
+    const auto centre = [&](size_t i) {
+        const Rect& r = piano->shpKeys[i].rect;
+        return QPoint((r.left + r.width / 2) / 15, (r.top + r.height / 2) / 15);
+    };
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    midi.clearSent();
+    QPointingDevice* screen = QTest::createTouchDevice();
+    QTest::touchEvent(&window, screen).press(0, centre(0)).press(1, centre(4));
+    QTest::touchEvent(&window, screen).release(0, centre(0)).release(1, centre(4));
+    EXPECT_EQ(midi.sentHex(),
+              (std::vector<std::string>{"90 36 7F", "90 3A 7F", "80 36 00", "80 3A 00"}));
+}
+
+}  // namespace
+}  // namespace tonvel
