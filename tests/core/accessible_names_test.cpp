@@ -16,13 +16,11 @@ class AccessibleNames : public testing::PianoFixture {
         start();
     }
     std::vector<AccessibleItem> items() const { return accessibleItems(*piano); }
-    const AccessibleItem& find(AccessibleKind kind, int index = 0) {
-        static std::vector<AccessibleItem> held;
-        held = items();
-        for (const auto& item : held)
+    AccessibleItem find(AccessibleKind kind, int index = 0) {
+        for (const auto& item : items())
             if (item.kind == kind && item.index == index) return item;
         ADD_FAILURE() << "no item";
-        return held.front();
+        return {};
     }
 };
 
