@@ -61,8 +61,6 @@ class Program : public tonvel::SplashHost {
             piano_->recordingsDirectory = tonvel::chooseRecordingsDirectory().toStdString();
             piano_->homeDirectory = QDir::homePath().toStdString();
             window_.attach(piano_.get(), &midi_, &clock_);
-            midiInputPump_ = std::make_unique<tonvel::MidiInputPump>(
-                midiInput_.eventDescriptor(), [this] { window_.midiArrived(); });
             auto* controls = tonvel::describePaintedWindow(&window_, [this] {
                 if (!piano_) return std::vector<tonvel::AccessibleItem>{};
                 return tonvel::accessibleItems(*piano_);
@@ -70,6 +68,10 @@ class Program : public tonvel::SplashHost {
             window_.refreshed = [controls] { controls->changed(); };
             piano_->Form_Initialize();
             piano_->Form_Load();
+            // Not before: a box the loading shows runs the event loop, and the window is not
+            // ready to play what comes in.
+            midiInputPump_ = std::make_unique<tonvel::MidiInputPump>(
+                midiInput_.eventDescriptor(), [this] { window_.midiArrived(); });
             window_.refresh();
         }
     }
