@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Key to sound and dropouts through one sound server, measured from outside the real program:
+# a private server with a null sink, Xvfb, XTest presses of Z, the sound recorded at the sink's
+# monitor, against a reference click written straight to the same server. Each figure quiet and
+# again beside two busy loops, then a held organ chord recorded for dropouts beside them.
+#   scripts/bench_sound.sh BUILD_DIR pipewire|pulseaudio [program options...]
+# Environment: PRESSES=30, DROPOUT_SECONDS=120 (0 skips the dropouts), KEEP=1 keeps the logs.
+# The PulseAudio server runs at real-time priority, as a desktop's does through rtkit; so do
+# PipeWire's daemons, which raise themselves.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "$1" && pwd) || exit 2
+server=$2
+shift 2
+presses=${PRESSES:-30}
+dropout_seconds=${DROPOUT_SECONDS:-120}
+tools=$build/tests
+
+source "$root/scripts/lib/jack.sh"
+source "$root/scripts/lib/x11.sh"
+source "$root/scripts/lib/pulse.sh"
+source "$root/scripts/lib/pipewire.sh"
+source "$root/scripts/lib/busy.sh"
+
+work=$(mktemp -d /tmp/tonvel-sound-XXXXXX)
+pids=()
+program=""
+cleanup() {
+    busy_stop
+    [[ -n $program ]] && stop_and_wait "$program"
+    pipewire_stop
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do stop_and_wait "${pids[i]}"; done
+    [[ -n ${KEEP:-} ]] && echo "kept $work" || rm -rf "$work"
+}
+trap cleanup EXIT
+export HOME=$work/home TMPDIR=$work/tmp XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$HOME" "$TMPDIR" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+export JACK_DEFAULT_SERVER=tonvel-sound-$$ JACK_NO_START_SERVER=1
+
+case $server in
+pipewire)
+    pipewire_start "$work" || { echo "PipeWire did not start"; exit 1; }
+    echo "server: $(pactl info | sed -n 's/^Server Name: //p'), quantum $(pw-metadata -n settings 0 clock.quantum | sed -n "s/.*value:'\([0-9]*\)'.*/\1/p") by default" ;;
+pulseaudio)
+    PULSE_REALTIME=1 pulse_start "$work" || { echo "PulseAudio did not start"; exit 1; }
+    pids+=("$pulse_pid")
+    echo "server: $(pactl info | sed -n 's/^Server Name: //p') $(pactl info | sed -n 's/^Server Version: //p')" ;;
+*) echo "usage: $0 BUILD_DIR pipewire|pulseaudio [program options...]"; exit 2 ;;
+esac
+xvfb_start 600 || { echo "Xvfb did not start"; exit 1; }
+pids+=("$xvfb_pid")
+mkdir -p "$work/program"
+cp "$build/tonvel" "$work/program/"
+touch "$work/program/firstrun.kvx"  # no welcome question
+
+"$work/program/tonvel" "$@" >"$work/tonvel.log" 2>&1 &
+program=$!
+focus_program_window || { echo "the window did not appear"; exit 1; }
+sleep 1.5
+
+# What the server made of the program's stream: its latency and the graph's quantum.
+stream_facts() {
+    if [[ $server == pipewire ]]; then
+        # The graph runs at the shortest latency its nodes ask, within the server's limits.
+        pw-dump 2>/dev/null | python3 -c '
+import json, sys
+nodes = [o["info"]["props"] for o in json.load(sys.stdin)
+         if o.get("type") == "PipeWire:Interface:Node" and o.get("info")]
+print("; ".join("%s %s" % (p.get("node.name", "?"), p.get("node.latency", "-")) for p in nodes
+                if "node.latency" in p or p.get("node.name") == "test_null"))'
+    else
+        pactl list sink-inputs | awk '/Sink Latency|Buffer Latency/ {printf "%s ", $0} END {print ""}' |
+            tr -s ' \t' ' '
+    fi
+}
+echo "program: $(grep -m1 -i 'sound' "$work/tonvel.log" || true)"
+echo "stream: $(stream_facts)"
+
+# Prints "median p90" of key to sound and of the click: latency_pair
+latency_pair() {
+    "$tools/tonvel_key_latency" test_null.monitor click "$presses" 0.003 >"$work/click.log" || return 1
+    "$tools/tonvel_key_latency" test_null.monitor 52 "$presses" 0.003 >"$work/key.log" || return 1
+    echo "$(awk '/^median/ {print $2, $5}' "$work/key.log") $(awk '/^median/ {print $2, $5}' "$work/click.log") $(awk '/^median/ {print $(NF-5)}' "$work/key.log")"
+}
+line() {
+    local label=$1 km=$2 kp=$3 cm=$4 cp=$5 sounded=$6
+    awk -v l="$label" -v km="$km" -v kp="$kp" -v cm="$cm" -v cp="$cp" -v n="$sounded" -v t="$presses" \
+        'BEGIN { printf "%-12s key %s / %s ms (median / p90), click %s / %s ms; over the click %.1f / %.1f ms; %s of %s sounded\n", l, km, kp, cm, cp, km - cm, kp - cm, n, t }'
+}
+read -r km kp cm cp n < <(latency_pair) && line quiet "$km" "$kp" "$cm" "$cp" "$n"
+busy_start
+read -r km kp cm cp n < <(latency_pair) && line "busy loops" "$km" "$kp" "$cm" "$cp" "$n"
+busy_stop
+
+if [[ $dropout_seconds -gt 0 ]]; then
+    for key in 52 56 59; do "$tools/tonvel_xkey" down $key; done
+    sleep 1
+    busy_start
+    echo "dropouts, held chord beside two busy loops, $dropout_seconds s: $(timeout "$dropout_seconds" \
+        parecord --device=test_null.monitor --raw --format=float32le --channels=2 --rate=48000 |
+        "$tools/tonvel_audio_gaps" 48000 0.5)"
+    busy_stop
+    for key in 52 56 59; do "$tools/tonvel_xkey" up $key; done
+fi
+echo "stream at the end: $(stream_facts)"
+grep -i -E 'buffer is now|dropout' "$work/tonvel.log" | tail -n 3
