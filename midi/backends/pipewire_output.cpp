@@ -4,6 +4,8 @@
 #include <spa/param/audio/format-utils.h>
 #include <spa/utils/result.h>
 
+#include <time.h>
+
 #include <algorithm>
 #include <mutex>
 #include <string>
@@ -54,8 +56,6 @@ bool PipeWireOutput::connect(SynthEngine& engine, int periodFrames) {
     initOnce();
     engine_ = &engine;
     thread_.reset();
-    lastTicks_ = 0;
-    lastFrames_ = 0;
     state_ = PW_STREAM_STATE_UNCONNECTED;
     loop_ = pw_thread_loop_new("tonvel-pipewire", nullptr);
     if (loop_ == nullptr) return false;
@@ -137,7 +137,6 @@ void PipeWireOutput::stop() {
     }
     engine_ = nullptr;
     periodFrames_ = 0;
-    quantum_ = 0;
     realTime_ = false;
     thread_.reset();
 }
@@ -174,9 +173,6 @@ void PipeWireOutput::render() {
     size_t frames = data.maxsize / kFrameBytes;
     if (buffer->requested != 0) frames = std::min<size_t>(frames, buffer->requested);
     thread_.noteCaller(static_cast<int>(frames));
-    pw_time time{};
-    if (pw_stream_get_time_n(stream_, &time, sizeof(time)) == 0)
-        noteCycle(time.ticks, static_cast<uint32_t>(frames));
     for (size_t done = 0; done < frames;) {
         const size_t chunk = std::min(frames - done, kChunkFrames);
         engine_->render(static_cast<int>(chunk), left_.data(), right_.data());
@@ -186,19 +182,27 @@ void PipeWireOutput::render() {
         }
         done += chunk;
     }
+    pw_time time{};
+    if (pw_stream_get_time_n(stream_, &time, sizeof(time)) == 0)
+        noteCycle(time, static_cast<uint32_t>(frames));
     data.chunk->offset = 0;
     data.chunk->stride = static_cast<int32_t>(kFrameBytes);
     data.chunk->size = static_cast<uint32_t>(frames * kFrameBytes);
     pw_stream_queue_buffer(stream_, buffer);
 }
 
-// A cycle whose clock moved on by more than the one before it ran without this stream's sound.
-void PipeWireOutput::noteCycle(uint64_t ticks, uint32_t frames) {
-    quantum_.store(static_cast<int>(frames), std::memory_order_relaxed);
-    const bool missed = lastTicks_ != 0 && ticks > lastTicks_ + lastFrames_ + lastFrames_ / 2;
-    lastTicks_ = ticks;
-    lastFrames_ = frames;
-    if (missed && grow_ != nullptr) pw_loop_signal_event(pw_thread_loop_get_loop(loop_), grow_);
+// A cycle whose sound is ready only once the next cycle has begun was heard as silence. The
+// graph's clock also jumps when other streams come and go, which no period of ours would help,
+// so that is not taken for a dropout.
+void PipeWireOutput::noteCycle(const pw_time& time, uint32_t frames) {
+    if (time.now <= 0 || time.rate.num == 0 || time.rate.denom == 0) return;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const int64_t done = static_cast<int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+    const int64_t cycle = static_cast<int64_t>(frames) * 1'000'000'000 *
+                          static_cast<int64_t>(time.rate.num) / time.rate.denom;
+    if (done - time.now > cycle && grow_ != nullptr)
+        pw_loop_signal_event(pw_thread_loop_get_loop(loop_), grow_);
 }
 
 void PipeWireOutput::onGrow(void* self, uint64_t) {

@@ -21,7 +21,7 @@ namespace tonvel {
 // server's PulseAudio side the same stream would keep at least 256 frames (5.3 ms) of buffer
 // on top, whatever it asks. A server that starts the stream but links it to no sink (a
 // PipeWire that carries only video, beside a PulseAudio server) is refused, so that the next
-// output is tried. Each cycle missed doubles the period (AudioBuffering::periodAfterDropout).
+// output is tried. A cycle whose sound comes late doubles the period (AudioBuffering::periodAfterDropout).
 class PipeWireOutput : public AudioOutput {
   public:
     // How long the server may take to link a new stream to a sink and run it.
@@ -41,7 +41,7 @@ class PipeWireOutput : public AudioOutput {
     static void onGrow(void* self, uint64_t count);
     bool connect(SynthEngine& engine, int periodFrames);
     void render();
-    void noteCycle(uint64_t ticks, uint32_t frames);
+    void noteCycle(const pw_time& time, uint32_t frames);
     void askLatency(int periodFrames);
 
     AudioBuffering buffering_;
@@ -55,11 +55,7 @@ class PipeWireOutput : public AudioOutput {
     RenderThread thread_;
     std::vector<float> left_, right_;
     std::atomic<int> periodFrames_{0};
-    std::atomic<int> quantum_{0};
     std::atomic<int> state_{0};
-    // On the render thread: the graph's clock at the last cycle, to see a cycle missed.
-    uint64_t lastTicks_ = 0;
-    uint32_t lastFrames_ = 0;
     std::chrono::steady_clock::time_point lastGrowth_;  // on the loop's thread
     bool realTime_ = false;
 };
