@@ -6,8 +6,10 @@
 // shortest way a sound can take through the server. With "pwclick", the click is written by a
 // PipeWire stream of the server's own, in its cycle at whatever quantum the graph runs: where
 // the server is PipeWire, the shortest way of all (its PulseAudio side keeps 256 frames of
-// buffer for every client).
-//   tonvel_key_latency SOURCE KEYCODE|click|pwclick PRESSES [THRESHOLD]
+// buffer for every client). "KEYCODE+click" or "KEYCODE+pwclick" alternates presses and clicks
+// in one recording, and prints the clicks' figures too and the key's over the click's median:
+// the recording's own delay, which the server reports only roughly, then drops out.
+//   tonvel_key_latency SOURCE KEYCODE|click|pwclick|KEYCODE+click|KEYCODE+pwclick PRESSES [THRESHOLD]
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <pipewire/pipewire.h>
@@ -80,8 +82,7 @@ class ClickWriter : public Clicker {
         }
         return false;
     }
-    // The time the click left for the server. A stream that has run late since the last click
-    // can hold a queue of silence ahead of it (the PulseAudio server once kept 0.8 s): that
+    // The time the click left for the server. A queue the stream built up since the last click
     // is dropped first, so that every click measures the shortest way.
     Clock::time_point click() override {
         settle(0);
@@ -203,9 +204,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const char* source = argv[1];
-    const bool pipewireClicks = std::string(argv[2]) == "pwclick";
-    const bool clicks = std::string(argv[2]) == "click" || pipewireClicks;
-    const unsigned keycode = static_cast<unsigned>(std::atoi(argv[2]));
+    const std::string what = argv[2];
+    const size_t plus = what.find('+');
+    const std::string clickKind = plus == std::string::npos ? what : what.substr(plus + 1);
+    const bool pipewireClicks = clickKind == "pwclick";
+    const bool clicks = clickKind == "click" || pipewireClicks;
+    const bool keys = !clicks || plus != std::string::npos;
+    const unsigned keycode = static_cast<unsigned>(std::atoi(what.c_str()));
     const int presses = std::atoi(argv[3]);
     const float threshold = argc > 4 ? std::strtof(argv[4], nullptr) : 0.01f;
 
@@ -231,8 +236,8 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    Display* display = clicks ? nullptr : XOpenDisplay(nullptr);
-    if (!clicks && !display) {
+    Display* display = keys ? XOpenDisplay(nullptr) : nullptr;
+    if (keys && !display) {
         std::fprintf(stderr, "cannot open display\n");
         return 1;
     }
@@ -259,8 +264,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::vector<Clock::time_point> pressed;
+    std::vector<bool> clicked;  // per event: a click, or a key press
     for (int i = 0; i < presses; ++i) {
-        if (clicks) {
+        const bool click = clicks && (!keys || i % 2 == 1);
+        clicked.push_back(click);
+        if (click) {
             pressed.push_back(clicker->click());
             std::this_thread::sleep_for(std::chrono::milliseconds(250));
         } else {
@@ -292,27 +300,40 @@ int main(int argc, char** argv) {
                                    std::chrono::duration<double>(after + sourceLatency / 1e6));
     };
 
-    std::vector<double> latencies;
+    // The recording's delay is known only roughly, so an onset is looked for from a little
+    // before its cause: a sound found "early" is that error, not the next press's sound.
+    const auto lookBack = std::chrono::milliseconds(30);
+    std::vector<double> latencies, clickLatencies;
     size_t frame = 0;
-    for (const auto& when : pressed) {
-        while (frame < samples.size() && frameTime(frame) < when) ++frame;
+    for (size_t i = 0; i < pressed.size(); ++i) {
+        const auto when = pressed[i];
+        while (frame < samples.size() && frameTime(frame) < when - lookBack) ++frame;
         size_t onset = frame;
         while (onset < samples.size() && std::fabs(samples[onset]) < threshold) ++onset;
         if (onset >= samples.size()) {
-            std::printf("press: no sound\n");
+            std::printf("%s: no sound\n", clicked[i] ? "click" : "press");
             continue;
         }
         const double ms =
             std::chrono::duration<double, std::milli>(frameTime(onset) - when).count();
-        latencies.push_back(ms);
-        std::printf("press: %.1f ms\n", ms);
+        (clicked[i] && keys ? clickLatencies : latencies).push_back(ms);
+        std::printf("%s: %.1f ms\n", clicked[i] ? "click" : "press", ms);
         frame = onset + kRate / 4;
     }
     if (latencies.empty()) return 1;
     std::sort(latencies.begin(), latencies.end());
+    const int expected = keys && clicks ? (presses + 1) / 2 : presses;
     std::printf(
         "median %.1f ms, p90 %.1f ms, min %.1f ms, max %.1f ms, %zu of %d presses sounded\n",
         percentile(latencies, 0.5), percentile(latencies, 0.9), latencies.front(), latencies.back(),
-        latencies.size(), presses);
+        latencies.size(), expected);
+    if (clickLatencies.empty()) return 0;
+    std::sort(clickLatencies.begin(), clickLatencies.end());
+    const double click = percentile(clickLatencies, 0.5);
+    std::printf("click median %.1f ms, p90 %.1f ms, min %.1f ms, max %.1f ms, %zu of %d\n", click,
+                percentile(clickLatencies, 0.9), clickLatencies.front(), clickLatencies.back(),
+                clickLatencies.size(), presses / 2);
+    std::printf("over the click median %.1f ms, p90 %.1f ms\n",
+                percentile(latencies, 0.5) - click, percentile(latencies, 0.9) - click);
     return 0;
 }
