@@ -2,8 +2,6 @@
 
 #include <pipewire/pipewire.h>
 #include <spa/param/audio/format-utils.h>
-#include <spa/utils/result.h>
-
 #include <time.h>
 
 #include <algorithm>
@@ -69,17 +67,17 @@ bool PipeWireOutput::connect(SynthEngine& engine, int periodFrames) {
     bool ready = false;
     if (core_ != nullptr) {
         const int rate = engine.sampleRate();
-        pw_properties* properties = pw_properties_new(
-            PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback", PW_KEY_MEDIA_ROLE,
-            "Music", PW_KEY_APP_NAME, "Tonvel", PW_KEY_APP_ID, "org.tonvel.Tonvel",
-            PW_KEY_NODE_NAME, "Tonvel", PW_KEY_NODE_LATENCY,
-            latencyText(periodFrames, rate).c_str(), nullptr);
+        pw_properties* properties =
+            pw_properties_new(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback",
+                              PW_KEY_MEDIA_ROLE, "Music", PW_KEY_APP_NAME, "Tonvel", PW_KEY_APP_ID,
+                              "org.tonvel.Tonvel", PW_KEY_NODE_NAME, "Tonvel", PW_KEY_NODE_LATENCY,
+                              latencyText(periodFrames, rate).c_str(), nullptr);
         stream_ = pw_stream_new(core_, "Tonvel", properties);
         if (stream_ != nullptr) {
             listener_ = {};
             pw_stream_add_listener(stream_, &listener_, &events(), this);
-            grow_ = pw_loop_add_event(pw_thread_loop_get_loop(loop_), &PipeWireOutput::onGrow,
-                                      this);
+            grow_ =
+                pw_loop_add_event(pw_thread_loop_get_loop(loop_), &PipeWireOutput::onGrow, this);
             periodFrames_ = periodFrames;
             lastGrowth_ = std::chrono::steady_clock::now() + kStartingTime;
 
@@ -93,9 +91,9 @@ bool PipeWireOutput::connect(SynthEngine& engine, int periodFrames) {
             format.position[1] = SPA_AUDIO_CHANNEL_FR;
             const spa_pod* params[1] = {
                 spa_format_audio_raw_build(&builder, SPA_PARAM_EnumFormat, &format)};
-            const auto flags = static_cast<pw_stream_flags>(
-                PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS |
-                PW_STREAM_FLAG_RT_PROCESS);
+            const auto flags = static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT |
+                                                            PW_STREAM_FLAG_MAP_BUFFERS |
+                                                            PW_STREAM_FLAG_RT_PROCESS);
             if (pw_stream_connect(stream_, PW_DIRECTION_OUTPUT, PW_ID_ANY, flags, params, 1) == 0) {
                 // Streaming once a session manager has linked it to a sink and the graph runs.
                 const auto deadline = std::chrono::steady_clock::now() + kLinkWait;

@@ -21,7 +21,8 @@ namespace tonvel {
 // server's PulseAudio side the same stream would keep at least 256 frames (5.3 ms) of buffer
 // on top, whatever it asks. A server that starts the stream but links it to no sink (a
 // PipeWire that carries only video, beside a PulseAudio server) is refused, so that the next
-// output is tried. A cycle whose sound comes late doubles the period (AudioBuffering::periodAfterDropout).
+// output is tried. A cycle whose sound comes late doubles the period, as
+// AudioBuffering::periodAfterDropout says.
 class PipeWireOutput : public AudioOutput {
   public:
     // How long the server may take to link a new stream to a sink and run it.

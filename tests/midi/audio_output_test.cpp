@@ -221,7 +221,8 @@ TEST(PipeWireOutput, PlaysThroughTheServerWithThePeriodAsked) {
 // The script stops the session manager first: a stream nobody links would play nowhere.
 TEST(PipeWireOutput, AStreamNoSinkTakesIsRefused) {
     if (std::getenv("TONVEL_PIPEWIRE_UNLINKED") == nullptr)
-        GTEST_SKIP() << "set TONVEL_PIPEWIRE_UNLINKED=1 with PipeWire running without a session manager";
+        GTEST_SKIP()
+            << "set TONVEL_PIPEWIRE_UNLINKED=1 with PipeWire running without a session manager";
     auto engine = SynthEngine::create(kSystemSoundFonts / "TimGM6mb.sf2", {});
     if (!engine) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
     PipeWireOutput output;

@@ -9,13 +9,13 @@
 // buffer for every client). "KEYCODE+click" or "KEYCODE+pwclick" alternates presses and clicks
 // in one recording, and prints the clicks' figures too and the key's over the click's median:
 // the recording's own delay, which the server reports only roughly, then drops out.
-//   tonvel_key_latency SOURCE KEYCODE|click|pwclick|KEYCODE+click|KEYCODE+pwclick PRESSES [THRESHOLD]
+//   tonvel_key_latency SOURCE KEYCODE|click|pwclick|KEYCODE+CLICK PRESSES [THRESHOLD]
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <pipewire/pipewire.h>
-#include <spa/param/audio/format-utils.h>
 #include <pulse/error.h>
 #include <pulse/simple.h>
+#include <spa/param/audio/format-utils.h>
 
 #include <algorithm>
 #include <atomic>
@@ -333,7 +333,7 @@ int main(int argc, char** argv) {
     std::printf("click median %.1f ms, p90 %.1f ms, min %.1f ms, max %.1f ms, %zu of %d\n", click,
                 percentile(clickLatencies, 0.9), clickLatencies.front(), clickLatencies.back(),
                 clickLatencies.size(), presses / 2);
-    std::printf("over the click median %.1f ms, p90 %.1f ms\n",
-                percentile(latencies, 0.5) - click, percentile(latencies, 0.9) - click);
+    std::printf("over the click median %.1f ms, p90 %.1f ms\n", percentile(latencies, 0.5) - click,
+                percentile(latencies, 0.9) - click);
     return 0;
 }
