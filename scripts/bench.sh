@@ -2,7 +2,7 @@
 # Reproduces every performance figure of the program in one run and prints each beside its
 # references, as a ratio where there is one: start-up to the first and to the main window,
 # resident memory with each SoundFont, key to sound (against a reference click), dropouts with
-# every core busy, key to port, the rhythm's step timing, SoundFont load, the first note after
+# every core busy, the same two through PipeWire beside PulseAudio, key to port, the rhythm's step timing, SoundFont load, the first note after
 # an instrument change, refresh, window shape. docs/performance.md explains the figures.
 #   scripts/bench.sh [BUILD_DIR]            (default build-bench, a Release build)
 # Run lengths (environment): STARTUP_RUNS=10 PRESSES=30 DROPOUT_SECONDS=600
@@ -273,6 +273,14 @@ echo "reference: a bare client, 3 ms buffer, $other_seconds s: $(timeout "$other
 busy_stop
 kill "$tone" 2>/dev/null
 echo "goal: no dropout in 10 minutes with every core busy"
+
+echo
+echo "== key to sound and dropouts, PipeWire beside PulseAudio (scripts/bench_sound.sh; quiet and two busy loops, $presses presses; a held chord beside two busy loops, $other_seconds s)"
+echo "goal: key over the click at most $goal_latency ms (median) and $goal_latency_p90 ms (p90), no dropout"
+for server in pipewire pulseaudio; do
+    echo "-- $server"
+    PRESSES=$presses DROPOUT_SECONDS=$other_seconds bash scripts/bench_sound.sh "$build" "$server"
+done
 
 echo
 echo "== key to port (JACK dummy server, 64-frame periods; key Z, $presses presses)"

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake g++ pkg-config
     qt6-base-dev librtmidi-dev libjack-jackd2-dev libfluidsynth-dev libasound2-dev libsystemd-dev
-    libpulse-dev
+    libpulse-dev libpipewire-0.3-dev
     libx11-dev libxtst-dev libxkbcommon-dev qt6-svg-dev fonts-dejavu-core
     fluid-soundfont-gm timgm6mb-soundfont
     libgtest-dev libgmock-dev libbenchmark-dev
@@ -14,6 +14,7 @@ packages=(
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick jackd2 midicsv
                pulseaudio pulseaudio-utils libasound2-plugins sox
+               pipewire pipewire-pulse wireplumber dbus
                desktop-file-utils appstream lintian clang libclang-rt-dev dbus-daemon openbox gawk
                dbus-bin at-spi2-core python3-pyatspi gir1.2-atspi-2.0 orca)
 fi

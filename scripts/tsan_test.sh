@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The tests of the code that runs threads (the timed sender, the audio outputs and their
-# render threads, real-time priority through rtkit, the JACK and PulseAudio clients) built with
-# ThreadSanitizer: alone, then against a private JACK server and a private PulseAudio server.
+# render threads, real-time priority through rtkit, the JACK, PulseAudio and PipeWire clients)
+# built with ThreadSanitizer: alone, then against a private JACK server, a private PulseAudio
+# server and a private PipeWire session.
 # The core's tests start no thread (no std::thread or std::async in tests/core or the core),
 # so they are left to the other sanitizer build.
 #
@@ -12,6 +13,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib/jack.sh"
 source "$root/scripts/lib/pulse.sh"
+source "$root/scripts/lib/pipewire.sh"
 build=${1:-build-tsan}
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTONVEL_TSAN=ON -DTONVEL_BUILD_APP=OFF \
@@ -80,6 +82,14 @@ if pulse_start "$work"; then
     TONVEL_PULSE_TESTS=1 run_part "with PulseAudio" --gtest_filter='PulseAudioOutput.*'
 else
     echo "tsan: the PulseAudio server did not start: $(tail -n 5 "$work/pulse/log")"
+    failed=$((failed + 1))
+fi
+
+if pipewire_start "$work"; then
+    pids+=("${pipewire_pids[@]}")
+    TONVEL_PIPEWIRE_TESTS=1 run_part "with PipeWire" --gtest_filter='PipeWireOutput.*'
+else
+    echo "tsan: the PipeWire session did not start: $(tail -n 5 "$work"/pipewire/*.log)"
     failed=$((failed + 1))
 fi
 

@@ -1,6 +1,7 @@
 #include "midi/backends/audio_output_chain.h"
 
 #include "midi/backends/fluid_audio_output.h"
+#include "midi/backends/pipewire_output.h"
 #include "midi/backends/pulse_audio_output.h"
 
 namespace tonvel {
@@ -12,6 +13,7 @@ std::unique_ptr<AudioOutputChain> AudioOutputChain::systemDefault(const AudioBuf
     std::vector<std::unique_ptr<AudioOutput>> outputs;
     outputs.push_back(
         std::make_unique<FluidAudioOutput>(std::vector<std::string>{"jack"}, buffering));
+    outputs.push_back(std::make_unique<PipeWireOutput>(buffering));
     outputs.push_back(std::make_unique<PulseAudioOutput>(buffering));
     outputs.push_back(
         std::make_unique<FluidAudioOutput>(std::vector<std::string>{"alsa"}, buffering));

@@ -12,8 +12,9 @@ namespace tonvel {
 class AudioOutputChain : public AudioOutput {
   public:
     explicit AudioOutputChain(std::vector<std::unique_ptr<AudioOutput>> outputs);
-    // A JACK server's own period when one runs, since it then owns the sound card; else the
-    // PulseAudio (or PipeWire) server; else ALSA directly.
+    // A JACK server's own period when one runs, since it then owns the sound card; else a
+    // PipeWire server's own stream, in its cycle; else the PulseAudio server; else ALSA
+    // directly.
     static std::unique_ptr<AudioOutputChain> systemDefault(const AudioBuffering& buffering);
 
     bool start(SynthEngine& engine) override;

@@ -11,6 +11,7 @@
 #include "midi/backends/audio_buffering.h"
 #include "midi/backends/audio_output_chain.h"
 #include "midi/backends/jack_server_socket.h"
+#include "midi/backends/pipewire_output.h"
 #include "midi/backends/pulse_audio_output.h"
 #include "midi/backends/realtime_thread.h"
 #include "synth_test_support.h"
@@ -179,6 +180,54 @@ TEST(PulseAudioOutput, PlaysThroughTheServerWithThePeriodAsked) {
         engine->silence();
         EXPECT_LT(heardPeak(4800), kSilence) << "nothing plays once stopped";
     }
+}
+
+TEST(PipeWireOutput, WithoutAServerItRefusesAndTheChainMovesOn) {
+    auto engine = SynthEngine::create(kSystemSoundFonts / "TimGM6mb.sf2", {});
+    if (!engine) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
+    ScopedEnvironment runtime("PIPEWIRE_RUNTIME_DIR", "/nonexistent/tonvel-test-pipewire");
+    ScopedEnvironment remote("PIPEWIRE_REMOTE", "tonvel-test-none");
+    PipeWireOutput output;
+    EXPECT_FALSE(output.start(*engine));
+    EXPECT_TRUE(output.status().driver.empty());
+    EXPECT_FALSE(output.start(*engine)) << "a second try fails the same way";
+}
+
+// Against a PipeWire session (scripts/pipewire_test.sh starts one): its own stream goes before
+// its PulseAudio side, and asks for the period as the graph's quantum.
+TEST(PipeWireOutput, PlaysThroughTheServerWithThePeriodAsked) {
+    if (std::getenv("TONVEL_PIPEWIRE_TESTS") == nullptr)
+        GTEST_SKIP() << "set TONVEL_PIPEWIRE_TESTS=1 with a PipeWire session running";
+    auto engine = SynthEngine::create(kSystemSoundFonts / "TimGM6mb.sf2", {});
+    if (!engine) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
+    for (const int chosen : {0, 512}) {
+        auto chain = AudioOutputChain::systemDefault(AudioBuffering{chosen});
+        ASSERT_TRUE(chain->start(*engine)) << chosen;
+        const AudioStatus status = chain->status();
+        EXPECT_EQ(status.driver, "pipewire");
+        EXPECT_EQ(status.periodFrames, AudioBuffering{chosen}.periodFor(realtimeAvailable()));
+        EXPECT_EQ(status.realTime, realtimeAvailable());
+        engine->play(programChange(0, 19));
+        engine->play(noteOn(0, 60, 127));
+        EXPECT_GT(heardPeak(24000), 1e-3F) << "the held organ note reaches the sink";
+        engine->play(noteOff(0, 60));
+        chain->stop();
+        EXPECT_TRUE(chain->status().driver.empty());
+        engine->silence();
+        EXPECT_LT(heardPeak(4800), kSilence) << "nothing plays once stopped";
+    }
+}
+
+// The script stops the session manager first: a stream nobody links would play nowhere.
+TEST(PipeWireOutput, AStreamNoSinkTakesIsRefused) {
+    if (std::getenv("TONVEL_PIPEWIRE_UNLINKED") == nullptr)
+        GTEST_SKIP()
+            << "set TONVEL_PIPEWIRE_UNLINKED=1 with PipeWire running without a session manager";
+    auto engine = SynthEngine::create(kSystemSoundFonts / "TimGM6mb.sf2", {});
+    if (!engine) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
+    PipeWireOutput output;
+    EXPECT_FALSE(output.start(*engine));
+    EXPECT_TRUE(output.status().driver.empty());
 }
 
 // Against a JACK server (scripts/jack_midi_test.sh starts one): JACK goes first.
