@@ -4,6 +4,10 @@
 
 namespace tonvel {
 
+namespace {
+constexpr uint32_t kSustainPedal = 64;
+}  // namespace
+
 void SoundingNotes::follow(uint32_t message) {
     const int kind = message & 0xF0, channel = message & 0x0F;
     const int note = (message >> 8) & 0x7F, velocity = (message >> 16) & 0x7F;
@@ -11,13 +15,21 @@ void SoundingNotes::follow(uint32_t message) {
         notes_.insert({channel, note});
     } else if (kind == 0x80 || kind == 0x90) {
         notes_.erase({channel, note});
+    } else if (kind == 0xB0 && note == kSustainPedal) {
+        if (velocity >= 64) {
+            pedals_.insert(channel);
+        } else {
+            pedals_.erase(channel);
+        }
     }
 }
 
-std::vector<uint32_t> SoundingNotes::noteOffs() const {
+std::vector<uint32_t> SoundingNotes::silencing() const {
     std::vector<uint32_t> offs;
     for (const auto& [channel, note] : notes_)
         offs.push_back(0x80u | static_cast<uint32_t>(channel) | static_cast<uint32_t>(note) << 8);
+    for (const int channel : pedals_)
+        offs.push_back(0xB0u | static_cast<uint32_t>(channel) | kSustainPedal << 8);
     return offs;
 }
 
@@ -64,7 +76,7 @@ void Take::forget(const void* source, TimePoint at) {
 
 std::vector<TimedMessage> Take::finish(TimePoint at) {
     const int64_t end = msSinceStart(at);
-    for (uint32_t off : sounding_.noteOffs()) messages_.push_back({end, off});
+    for (uint32_t off : sounding_.silencing()) messages_.push_back({end, off});
     sounding_.clear();
     // Messages handed over ahead of their time may be stamped after a later key: in time order.
     std::stable_sort(messages_.begin(), messages_.end(),
@@ -101,7 +113,7 @@ std::optional<int64_t> Playback::waitForNext() const {
 }
 
 std::vector<uint32_t> Playback::silence() {
-    auto offs = sounding_.noteOffs();
+    auto offs = sounding_.silencing();
     sounding_.clear();
     return offs;
 }

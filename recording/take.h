@@ -12,16 +12,22 @@
 namespace tonvel {
 
 // The notes a stream of messages leaves sounding: a note-on starts one, a note-off (or a
-// note-on at velocity 0) ends it, whatever came before.
+// note-on at velocity 0) ends it, whatever came before. A sustain pedal left down holds
+// whatever ends on its channel, so it counts too.
 class SoundingNotes {
   public:
     void follow(uint32_t message);
-    // Note-offs for everything still sounding, lowest channel and note first.
-    std::vector<uint32_t> noteOffs() const;
-    void clear() { notes_.clear(); }
+    // Note-offs for everything still sounding, lowest channel and note first, then the lift of
+    // every pedal still down.
+    std::vector<uint32_t> silencing() const;
+    void clear() {
+        notes_.clear();
+        pedals_.clear();
+    }
 
   private:
     std::set<std::pair<int, int>> notes_;  // channel, note
+    std::set<int> pedals_;                 // channels
 };
 
 // A recording being made: what the program sent, with the time each message left it.

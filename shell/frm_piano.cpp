@@ -31,7 +31,7 @@ frmPiano::frmPiano(FrmPianoServices services, std::string programDirectory)
         if (take_) take_->forget(source, after);
         // A stopped rhythm ends what it played, recorded like any note-off.
         if (source != &tmrBeat) return;
-        for (uint32_t off : rhythmNotes_.noteOffs()) midiOut.sendMessage(off);
+        for (uint32_t off : rhythmNotes_.silencing()) midiOut.sendMessage(off);
         rhythmNotes_.clear();
     };
     layoutControls();

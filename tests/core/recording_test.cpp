@@ -399,9 +399,24 @@ TEST(TakeForget, WhatAStoppedTimerSentAheadIsForgottenButItsNoteOffs) {
     take.add(at(25), 0x643E90, &playback);
     take.add(at(15), 0x643F90);
     take.forget(&rhythm, at(12));
-    const std::vector<TimedMessage> expected = {
-        {10, 0x643C90}, {12, 0x003C80}, {15, 0x643F90}, {25, 0x643E90}, {30, 0x3E80}, {30, 0x3F80}};
+    const std::vector<TimedMessage> expected = {{10, 0x643C90}, {12, 0x003C80}, {15, 0x643F90},
+                                                {25, 0x643E90}, {30, 0x3E80},   {30, 0x3F80}};
     EXPECT_EQ(take.finish(at(30)), expected);
+}
+
+// A take ended with the pedal down ends with it up, after the notes, so that playing it back
+// leaves nothing held; a pedal lifted in the take is not lifted again.
+TEST(TakeFinish, APedalLeftDownIsLiftedAtTheEnd) {
+    const auto t0 = std::chrono::steady_clock::now();
+    const auto at = [&](int ms) { return t0 + std::chrono::milliseconds(ms); };
+    Take take(t0, {});
+    take.add(at(1), 0x7F40B0);  // pedal down, channel 1
+    take.add(at(2), 0x643C90);
+    take.add(at(3), 0x7F40B9);  // and channel 10
+    take.add(at(4), 0x0040B9);  // lifted again
+    const std::vector<TimedMessage> expected = {{1, 0x7F40B0}, {2, 0x643C90}, {3, 0x7F40B9},
+                                                {4, 0x0040B9}, {9, 0x3C80},   {9, 0x40B0}};
+    EXPECT_EQ(take.finish(at(9)), expected);
 }
 
 }  // namespace
