@@ -18,6 +18,7 @@ struct Rect {
     bool contains(int x, int y) const {
         return x >= left && y >= top && x < left + width && y < top + height;
     }
+    bool operator==(const Rect&) const = default;
 };
 
 struct Label {
