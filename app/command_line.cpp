@@ -7,7 +7,7 @@
 #include <string>
 
 #include "foundation/product.h"
-#include "midi/backends/soundfont_locator.h"
+#include "midi/synth/soundfont_locator.h"
 
 namespace tonvel {
 

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "midi/backends/sound_options.h"
+#include "midi/synth/sound_options.h"
 
 namespace tonvel {
 

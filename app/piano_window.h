@@ -10,7 +10,7 @@
 
 #include "app/timer_binding.h"
 #include "foundation/output_clock.h"
-#include "midi/backends/scheduled_midi_system.h"
+#include "midi/sender/scheduled_midi_system.h"
 #include "shell/frm_piano.h"
 
 namespace tonvel {

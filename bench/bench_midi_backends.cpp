@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
-#include "midi/backends/audio_output_chain.h"
-#include "midi/backends/platform_midi_system.h"
-#include "midi/backends/scheduled_midi_system.h"
-#include "midi/backends/synth_gain.h"
+#include "midi/synth/audio_output_chain.h"
+#include "midi/ports/platform_midi_system.h"
+#include "midi/sender/scheduled_midi_system.h"
+#include "midi/synth/synth_gain.h"
 
 namespace tonvel {
 namespace {

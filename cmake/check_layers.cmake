@@ -1,112 +1,97 @@
-# Fails when a folder includes a header from a folder it may not use: one above it, one beside
-# it, or one below it that is not among its uses. Header-only use never fails a link, so the
-# libraries' links alone cannot hold the floors.
+# Fails when a file includes a header of a folder it may not use, in whatever form the include
+# takes: <a/b.h>, "a/b.h", "../a/b.h" or "sub/b.h" from the folder above. Header-only use never
+# fails a link, so the libraries' links alone cannot hold the floors. With README, also fails
+# when that file's table of floors is not the table the build is made from.
 #
-#   cmake -DSOURCE_DIR=<source root> [-DSTAMP=<file touched on success>] -P check_layers.cmake
+#   cmake -DSOURCE_DIR=<tree> -DFLOORS=<table written by tonvel_write_floors> [-DREADME=<file>]
+#         [-DSTAMP=<file touched on success>] -P check_layers.cmake
 
 cmake_minimum_required(VERSION 3.25)
 
-# Lowest floor first. A folder of a floor may use only the folders its USES line names.
-set(FLOOR_platform 0)
-set(FLOOR_foundation 1)
-set(FLOOR_resources 2)
-set(FLOOR_midi 3)
-set(FLOOR_mixer 3)
-set(FLOOR_recording 3)
-set(FLOOR_performance 3)
-set(FLOOR_midi/backends 4)
-set(FLOOR_mixer/backends 4)
-set(FLOOR_windows 5)
-set(FLOOR_shell 5)
-set(FLOOR_app 6)
-
-set(USES_platform "")
-set(USES_foundation platform)
-set(USES_resources platform)
-set(USES_midi platform foundation resources)
-set(USES_mixer platform foundation resources)
-set(USES_performance platform foundation resources)
-set(USES_recording platform foundation resources midi)
-set(USES_midi/backends platform foundation resources midi)
-set(USES_mixer/backends platform foundation resources mixer)
-# The core's top uses no backend: the program hands it the MIDI system and the mixer.
-set(USES_windows platform foundation resources midi mixer recording performance)
-set(USES_shell platform foundation resources midi mixer recording performance)
-set(USES_app platform foundation resources midi mixer recording performance midi/backends
-    mixer/backends windows shell)
-
-set(FOLDERS platform foundation resources midi mixer recording performance midi/backends
-    mixer/backends windows shell app)
-
-if(NOT SOURCE_DIR)
-    message(FATAL_ERROR "check_layers: pass -DSOURCE_DIR=<source root>")
+if(NOT SOURCE_DIR OR NOT FLOORS)
+    message(FATAL_ERROR "check_layers: pass -DSOURCE_DIR=<tree> -DFLOORS=<table>")
 endif()
+include(${FLOORS})
 
-# The folder a path from the source root belongs to: a backend folder, else its first part.
+# The folder of the table a path from the tree's root belongs to: the longest that holds it.
 function(folder_of path out)
-    if(path MATCHES "^(midi|mixer)/backends/")
-        set(${out} "${CMAKE_MATCH_1}/backends" PARENT_SCOPE)
-    elseif(path MATCHES "^([^/]+)/")
-        set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
-    else()
-        set(${out} "" PARENT_SCOPE)
-    endif()
+    set(best "")
+    foreach(folder ${FOLDERS})
+        string(LENGTH "${folder}" length)
+        string(LENGTH "${best}" bestLength)
+        if(path MATCHES "^${folder}/" AND length GREATER bestLength)
+            set(best "${folder}")
+        endif()
+    endforeach()
+    set(${out} "${best}" PARENT_SCOPE)
 endfunction()
 
 set(globs)
-foreach(folder platform foundation resources midi mixer recording performance windows shell app)
+foreach(folder ${FOLDERS})
     list(APPEND globs ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
 endforeach()
 file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${globs})
+list(REMOVE_DUPLICATES files)
 list(SORT files)
 
 set(broken 0)
 foreach(file ${files})
     folder_of(${file} from)
-    file(READ ${SOURCE_DIR}/${file} text)
-    string(REGEX MATCHALL "(^|\n)[ \t]*#[ \t]*include[ \t]*\"[^\"\n]*\"" includes "${text}")
-    set(searchFrom 0)
-    foreach(include ${includes})
-        string(REGEX REPLACE "^\n" "" include "${include}")
-        string(REGEX REPLACE ".*\"([^\"]*)\"" "\\1" header "${include}")
-        folder_of(${header} to)
-        if(to STREQUAL from OR NOT to IN_LIST FOLDERS)
+    get_filename_component(here ${SOURCE_DIR}/${file} DIRECTORY)
+    file(STRINGS ${SOURCE_DIR}/${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+    foreach(line ${lines})
+        if(NOT line MATCHES "include[ \t]*([<\"])([^>\"]+)[>\"]")
             continue()
         endif()
-        if(to IN_LIST USES_${from})
+        set(header "${CMAKE_MATCH_2}")
+        # A quoted include is looked for beside the file first; both forms then from the root.
+        set(candidates ${SOURCE_DIR}/${header})
+        if(CMAKE_MATCH_1 STREQUAL "\"")
+            list(PREPEND candidates ${here}/${header})
+        endif()
+        set(to "")
+        foreach(candidate ${candidates})
+            cmake_path(NORMAL_PATH candidate)
+            if(EXISTS ${candidate} AND NOT IS_DIRECTORY ${candidate})
+                cmake_path(RELATIVE_PATH candidate BASE_DIRECTORY ${SOURCE_DIR} OUTPUT_VARIABLE rel)
+                if(NOT rel MATCHES "^\\.\\./")
+                    folder_of(${rel} to)
+                endif()
+                break()
+            endif()
+        endforeach()
+        if(to STREQUAL "" OR to STREQUAL from OR to IN_LIST USES_${from})
             continue()
         endif()
-
-        # The line number: newlines before this include, searched after the one before it.
-        string(SUBSTRING "${text}" ${searchFrom} -1 rest)
-        string(FIND "${rest}" "${include}" at)
-        math(EXPR at "${searchFrom} + ${at}")
+        file(READ ${SOURCE_DIR}/${file} text)
+        string(FIND "${text}" "${line}" at)
         string(SUBSTRING "${text}" 0 ${at} before)
         string(REGEX REPLACE "[^\n]" "" newlines "${before}")
-        string(LENGTH "${newlines}" line)
-        math(EXPR line "${line} + 1")
-        math(EXPR searchFrom "${at} + 1")
-
-        if(${FLOOR_${to}} GREATER ${FLOOR_${from}})
-            set(where "a floor above it")
-        elseif(${FLOOR_${to}} EQUAL ${FLOOR_${from}})
-            set(where "beside it")
-        else()
-            set(where "below it, but not among its uses")
-        endif()
+        string(LENGTH "${newlines}" number)
+        math(EXPR number "${number} + 1")
         string(REPLACE ";" ", " uses "${USES_${from}}")
         if(uses STREQUAL "")
             set(uses "nothing")
         endif()
-        message(SEND_ERROR "${file}:${line}: includes \"${header}\": ${to}/ is ${where}; "
-                           "${from}/ may use ${uses}")
+        message(SEND_ERROR "${file}:${number}: includes ${header} from ${to}/, which ${from}/ may "
+                           "not use; ${from}/ may use ${uses}")
         math(EXPR broken "${broken} + 1")
     endforeach()
 endforeach()
 
 if(broken GREATER 0)
-    message(FATAL_ERROR "${broken} include(s) break the floors (cmake/check_layers.cmake)")
+    message(FATAL_ERROR "${broken} include(s) break the floors (the table in CMakeLists.txt)")
 endif()
+
+if(README)
+    file(READ ${README} readme)
+    string(FIND "${readme}" "${README_TABLE}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "${README} does not show the floors as CMakeLists.txt has them; "
+                            "its table should read:\n${README_TABLE}")
+    endif()
+endif()
+
 if(STAMP)
     file(TOUCH ${STAMP})
 endif()

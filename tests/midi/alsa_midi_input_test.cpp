@@ -1,4 +1,4 @@
-#include "midi/backends/alsa_midi_input.h"
+#include "midi/input/alsa_midi_input.h"
 
 #include <gtest/gtest.h>
 

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "fakes/scoped_environment.h"
-#include "midi/backends/audio_buffering.h"
-#include "midi/backends/audio_output_chain.h"
-#include "midi/backends/jack_server_socket.h"
-#include "midi/backends/pipewire_output.h"
-#include "midi/backends/pulse_audio_output.h"
-#include "midi/backends/realtime_thread.h"
+#include "midi/synth/audio_buffering.h"
+#include "midi/synth/audio_output_chain.h"
+#include "midi/jack/jack_server_socket.h"
+#include "midi/synth/pipewire_output.h"
+#include "midi/synth/pulse_audio_output.h"
+#include "midi/realtime/realtime_thread.h"
 #include "synth_test_support.h"
 
 namespace tonvel {

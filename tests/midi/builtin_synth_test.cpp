@@ -1,4 +1,4 @@
-#include "midi/backends/builtin_synth.h"
+#include "midi/synth/builtin_synth.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "midi/backends/alsa_sequencer.h"
+#include "midi/input/alsa_sequencer.h"
 
 namespace tonvel::testing {
 

@@ -1,4 +1,4 @@
-#include "midi/backends/input_messages.h"
+#include "midi/input/input_messages.h"
 
 #include <gtest/gtest.h>
 

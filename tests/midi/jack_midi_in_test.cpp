@@ -1,5 +1,5 @@
 // The JackInput tests need a running JACK server; scripts/jack_midi_test.sh provides one.
-#include "midi/backends/jack_midi_in.h"
+#include "midi/input/jack_midi_in.h"
 
 #include <gtest/gtest.h>
 #include <jack/midiport.h>
@@ -14,7 +14,7 @@
 #include <functional>
 
 #include "input_event_compare.h"
-#include "midi/backends/jack_own_clients.h"
+#include "midi/jack/jack_own_clients.h"
 
 namespace tonvel {
 namespace {

@@ -11,9 +11,9 @@
 #include <mutex>
 #include <thread>
 
-#include "midi/backends/jack_server_socket.h"
-#include "midi/backends/platform_midi_system.h"
-#include "midi/backends/system_midi_ports.h"
+#include "midi/jack/jack_server_socket.h"
+#include "midi/ports/platform_midi_system.h"
+#include "midi/ports/system_midi_ports.h"
 #include "synth_test_support.h"
 
 namespace tonvel {

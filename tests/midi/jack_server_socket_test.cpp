@@ -1,4 +1,4 @@
-#include "midi/backends/jack_server_socket.h"
+#include "midi/jack/jack_server_socket.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>

@@ -1,4 +1,4 @@
-#include "midi/backends/peak_limiter.h"
+#include "midi/synth/peak_limiter.h"
 
 #include <gtest/gtest.h>
 

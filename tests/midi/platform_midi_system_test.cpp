@@ -1,4 +1,4 @@
-#include "midi/backends/platform_midi_system.h"
+#include "midi/ports/platform_midi_system.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "midi/backends/fluid_audio_output.h"
-#include "midi/backends/sendable_message.h"
+#include "midi/synth/fluid_audio_output.h"
+#include "midi/ports/sendable_message.h"
 #include "synth_test_support.h"
 
 namespace tonvel {

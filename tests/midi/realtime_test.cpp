@@ -15,8 +15,8 @@
 extern char** environ;
 
 #include "fake_rtkit.h"
-#include "midi/backends/realtime_thread.h"
-#include "midi/backends/rtkit.h"
+#include "midi/realtime/realtime_thread.h"
+#include "midi/realtime/rtkit.h"
 
 namespace tonvel {
 namespace {

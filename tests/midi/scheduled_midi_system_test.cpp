@@ -1,4 +1,4 @@
-#include "midi/backends/scheduled_midi_system.h"
+#include "midi/sender/scheduled_midi_system.h"
 
 #include <gtest/gtest.h>
 

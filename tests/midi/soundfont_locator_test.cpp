@@ -1,4 +1,4 @@
-#include "midi/backends/soundfont_locator.h"
+#include "midi/synth/soundfont_locator.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "midi/backends/synth_gain.h"
+#include "midi/synth/synth_gain.h"
 
 namespace tonvel {
 namespace {

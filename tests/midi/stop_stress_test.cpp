@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "fakes/piano_fixture.h"
-#include "midi/backends/scheduled_midi_system.h"
+#include "midi/sender/scheduled_midi_system.h"
 #include "recording/recording_file.h"
 
 namespace tonvel {

@@ -1,4 +1,4 @@
-#include "midi/backends/synth_engine.h"
+#include "midi/synth/synth_engine.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "midi/backends/synth_gain.h"
+#include "midi/synth/synth_gain.h"
 #include "synth_test_support.h"
 
 namespace tonvel {

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "midi/backends/audio_output.h"
-#include "midi/backends/soundfont_locator.h"
-#include "midi/backends/synth_engine.h"
+#include "midi/synth/audio_output.h"
+#include "midi/synth/soundfont_locator.h"
+#include "midi/synth/synth_engine.h"
 
 namespace tonvel::testing {
 

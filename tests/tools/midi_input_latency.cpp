@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "midi/backends/platform_midi_input.h"
+#include "midi/input/platform_midi_input.h"
 
 namespace {
 

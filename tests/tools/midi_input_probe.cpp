@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "midi/backends/platform_midi_input.h"
+#include "midi/input/platform_midi_input.h"
 
 namespace {
 

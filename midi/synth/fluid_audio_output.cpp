@@ -1,0 +1,69 @@
+#include "midi/synth/fluid_audio_output.h"
+
+#include "midi/jack/jack_autostart.h"
+#include "midi/jack/jack_server_socket.h"
+#include "midi/realtime/realtime_thread.h"
+#include "midi/synth/synth_engine.h"
+
+namespace tonvel {
+
+namespace {
+
+// The drivers hand us their buffers; the synthesizer renders through its limiter.
+int renderForDriver(void* data, int frames, int, float**, int outputs, float** out) {
+    auto* renderer = static_cast<FluidAudioOutput::Renderer*>(data);
+    renderer->thread.noteCaller(frames);
+    if (outputs < 2) return FLUID_FAILED;
+    renderer->engine->render(frames, out[0], out[1]);
+    return FLUID_OK;
+}
+
+}  // namespace
+
+FluidAudioOutput::FluidAudioOutput(std::vector<std::string> drivers, AudioBuffering buffering)
+    : buffering_(buffering), drivers_(std::move(drivers)) {}
+
+FluidAudioOutput::~FluidAudioOutput() {
+    stop();
+}
+
+bool FluidAudioOutput::start(SynthEngine& engine) {
+    stop();
+    preventJackServerAutostart();
+    fluid_settings_t* settings = engine.settings();
+    for (const auto& name : drivers_) {
+        if (name == "jack" && !jackServerMayAnswer()) continue;
+        fluid_settings_setstr(settings, "audio.driver", name.c_str());
+        // A JACK server keeps its own period and ignores this.
+        period_ = buffering_.periodFor(name == "jack" || realtimeAvailable());
+        fluid_settings_setint(settings, "audio.period-size", period_);
+        fluid_settings_setint(settings, "audio.periods", 2);
+        // The priority is ours to ask for, through rtkit too; FluidSynth would only warn.
+        fluid_settings_setint(settings, "audio.realtime-prio", 0);
+        renderer_.engine = &engine;
+        renderer_.thread.reset();
+        driver_ = new_fluid_audio_driver2(settings, renderForDriver, &renderer_);
+        if (driver_ == nullptr) continue;
+        activeDriver_ = name;
+        realTime_ = renderer_.thread.raise();
+        return true;
+    }
+    return false;
+}
+
+void FluidAudioOutput::stop() {
+    if (driver_ == nullptr) return;
+    delete_fluid_audio_driver(driver_);
+    driver_ = nullptr;
+    activeDriver_.clear();
+    realTime_ = false;
+    renderer_.thread.reset();
+}
+
+AudioStatus FluidAudioOutput::status() const {
+    if (driver_ == nullptr) return {};
+    return {activeDriver_, activeDriver_ == "jack" ? renderer_.thread.frames() : period_,
+            realTime_};
+}
+
+}  // namespace tonvel

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <pulse/context.h>
+#include <pulse/stream.h>
+#include <pulse/thread-mainloop.h>
+
+#include <atomic>
+#include <chrono>
+#include <vector>
+
+#include "midi/synth/audio_buffering.h"
+#include "midi/synth/audio_output.h"
+#include "midi/synth/render_thread.h"
+
+namespace tonvel {
+
+// Sound through a PulseAudio server, or PipeWire's, asking it for a buffer of one period.
+// The synthesizer renders when the server asks for more, on the thread that receives the
+// request, and that thread is raised to real-time priority where the system allows it. A
+// key's sound then waits for at most the server's request and the one period of buffer, and
+// no other thread stands in the way. Where the machine cannot keep up with the period, each
+// dropout doubles it (see AudioBuffering::periodAfterDropout).
+class PulseAudioOutput : public AudioOutput {
+  public:
+    explicit PulseAudioOutput(AudioBuffering buffering = {});
+    ~PulseAudioOutput() override;
+    PulseAudioOutput(const PulseAudioOutput&) = delete;
+    PulseAudioOutput& operator=(const PulseAudioOutput&) = delete;
+
+    bool start(SynthEngine& engine) override;
+    void stop() override;
+    AudioStatus status() const override;
+
+  private:
+    static void onContextState(pa_context* context, void* self);
+    static void onStreamState(pa_stream* stream, void* self);
+    static void onWrite(pa_stream* stream, size_t bytes, void* self);
+    static void onUnderflow(pa_stream* stream, void* self);
+    bool connect(SynthEngine& engine, int periodFrames);
+    void render(size_t bytes);
+    void growAfterDropout();
+
+    AudioBuffering buffering_;
+    SynthEngine* engine_ = nullptr;
+    pa_threaded_mainloop* loop_ = nullptr;
+    pa_context* context_ = nullptr;
+    pa_stream* stream_ = nullptr;
+    RenderThread thread_;
+    std::vector<float> left_, right_;
+    std::atomic<int> periodFrames_{0};
+    std::chrono::steady_clock::time_point lastGrowth_;  // on the server's thread
+    bool realTime_ = false;
+};
+
+}  // namespace tonvel

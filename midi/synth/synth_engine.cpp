@@ -1,0 +1,125 @@
+#include "midi/synth/synth_engine.h"
+
+namespace tonvel {
+
+std::unique_ptr<SynthEngine> SynthEngine::create(const std::filesystem::path& soundFont,
+                                                 const SynthConfig& config) {
+    fluid_settings_t* settings = new_fluid_settings();
+    if (settings == nullptr) return nullptr;
+    fluid_settings_setnum(settings, "synth.sample-rate", config.sampleRate);
+    fluid_settings_setnum(settings, "synth.gain", config.gain);
+    // Without this a JACK output would be silent until connected by hand.
+    fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", config.samplesOnDemand ? 1 : 0);
+
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    if (synth == nullptr) {
+        delete_fluid_settings(settings);
+        return nullptr;
+    }
+    if (fluid_synth_sfload(synth, soundFont.c_str(), 1) == FLUID_FAILED) {
+        delete_fluid_synth(synth);
+        delete_fluid_settings(settings);
+        return nullptr;
+    }
+    return std::unique_ptr<SynthEngine>(new SynthEngine(settings, synth, config));
+}
+
+SynthEngine::SynthEngine(fluid_settings_t* settings, fluid_synth_t* synth,
+                         const SynthConfig& config)
+    : settings_(settings),
+      synth_(synth),
+      sampleRate_(config.sampleRate),
+      limiter_(config.ceiling, 0.08F, config.sampleRate) {}
+
+SynthEngine::~SynthEngine() {
+    delete_fluid_synth(synth_);
+    delete_fluid_settings(settings_);
+}
+
+void SynthEngine::play(uint32_t message) {
+    const int channel = message & 0x0F;
+    const int data1 = (message >> 8) & 0x7F;
+    const int data2 = (message >> 16) & 0x7F;
+    // FluidSynth's results are not send failures (a note-off for a note that is not
+    // sounding "fails"), so they are not passed on.
+    switch (message & 0xF0) {
+        case 0x80:
+            fluid_synth_noteoff(synth_, channel, data1);
+            break;
+        case 0x90:
+            fluid_synth_noteon(synth_, channel, data1, data2);
+            break;
+        case 0xA0:
+            fluid_synth_key_pressure(synth_, channel, data1, data2);
+            break;
+        case 0xB0:
+            fluid_synth_cc(synth_, channel, data1, data2);
+            break;
+        case 0xC0:
+            fluid_synth_program_change(synth_, channel, data1);
+            break;
+        case 0xD0:
+            fluid_synth_channel_pressure(synth_, channel, data1);
+            break;
+        case 0xE0:
+            fluid_synth_pitch_bend(synth_, channel, data1 | (data2 << 7));
+            break;
+        default:
+            break;
+    }
+}
+
+void SynthEngine::cutAllSound() {
+    // With samples read on demand the reset would drop the samples of every program in use and
+    // read them again when the channels take their programs back, at every refresh. The
+    // programs in use stay pinned in memory across it, until the next reset.
+    std::set<Program> inUse;
+    for (int channel = 0; channel < fluid_synth_count_midi_channels(synth_); ++channel) {
+        Program program{};
+        // A channel without a preset answers with SoundFont 0, which is none.
+        if (fluid_synth_get_program(synth_, channel, &program.soundFont, &program.bank,
+                                    &program.number) == FLUID_OK &&
+            program.soundFont != 0)
+            inUse.insert(program);
+    }
+    for (const Program& program : inUse) {
+        if (!pinned_.contains(program))
+            fluid_synth_pin_preset(synth_, program.soundFont, program.bank, program.number);
+    }
+    // In this order: the reset alone lets the voices ring on in their release, and it
+    // is the reset that clears the reverb.
+    fluid_synth_system_reset(synth_);
+    fluid_synth_all_sounds_off(synth_, -1);
+    for (const Program& program : pinned_) {
+        if (!inUse.contains(program))
+            fluid_synth_unpin_preset(synth_, program.soundFont, program.bank, program.number);
+    }
+    pinned_ = std::move(inUse);
+}
+
+void SynthEngine::silence() {
+    cutAllSound();
+    // Both take effect in the next rendered block; render it now, into nothing, so the
+    // first block after reopening is already quiet.
+    renderInterleaved(256);
+    limiter_.reset();
+}
+
+std::vector<float> SynthEngine::renderInterleaved(int frames) {
+    std::vector<float> out(static_cast<size_t>(frames) * 2);
+    fluid_synth_write_float(synth_, frames, out.data(), 0, 2, out.data(), 1, 2);
+    limiter_.processInterleaved(out.data(), frames);
+    return out;
+}
+
+void SynthEngine::render(int frames, float* left, float* right) {
+    fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
+    limiter_.process(left, right, frames);
+}
+
+int SynthEngine::soundFontCount() const {
+    return fluid_synth_sfcount(synth_);
+}
+
+}  // namespace tonvel
