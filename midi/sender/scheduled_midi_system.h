@@ -1,8 +1,6 @@
 #pragma once
 
-#include <array>
 #include <atomic>
-#include <bitset>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -11,23 +9,19 @@
 #include <thread>
 #include <vector>
 
+#include "midi/midi_system.h"
 #include "midi/realtime/spsc_ring.h"
 #include "midi/realtime/wakeup.h"
-#include "midi/midi_system.h"
+#include "midi/sender/send_order.h"
 
 namespace tonvel {
 
 // The one way messages reach the output. The window's thread hands every message over through
-// a lock-free ring; a thread of this output, the only one that sends, delivers them in order:
-// at once, or at a set time for a rhythm step or a played-back message worked out a little
-// ahead. It knows which notes are sounding, so that
-// - a stop (dropTimed) forgets what its source still had waiting, but lets its note-offs leave
-//   at once, before anything handed over after it;
-// - a close ends every sounding note on the output that played it, then lets the output go;
-// - an output that cannot keep up (a JACK period is full) keeps the rest for later, and when
-//   even the waiting room is full, note-offs are kept before anything else.
-// The sending thread never waits on the window's thread, never allocates and never prints:
-// what went wrong is counted and told by report(), from the window's thread.
+// a lock-free ring; a thread of this output, the only one that sends, delivers them as
+// SendOrder's rules say: at once, or at a set time for a rhythm step or a played-back message
+// worked out a little ahead. The sending thread never waits on the window's thread, never
+// allocates and never prints: what went wrong is counted and told by report(), from the
+// window's thread.
 class ScheduledMidiSystem : public MidiSystem {
   public:
     using Clock = std::chrono::steady_clock;
@@ -51,12 +45,12 @@ class ScheduledMidiSystem : public MidiSystem {
     // tick sends them.
     void beginTimed(Clock::time_point when, const void* source);
     void endTimed();
-    // Forgets what `source` still has waiting for after `after` but its note-offs, which leave
-    // at once.
+    // Forgets what `source` still has waiting for after `after`, but its note-offs, which leave
+    // at `after`, after everything of the source that stays.
     void dropTimed(const void* source, Clock::time_point after) override;
 
     // The thread's work, once, as of `now`: tests call it when there is no thread. Returns the
-    // time the next message is due, if any.
+    // time there is work again, if any.
     std::optional<Clock::time_point> sendDue(Clock::time_point now);
 
     // Whether the sending thread runs at real-time priority (once it has asked for it).
@@ -68,34 +62,12 @@ class ScheduledMidiSystem : public MidiSystem {
     static constexpr size_t kWaitingRoom = 1 << 16;
 
   private:
-    enum class Kind : uint8_t { Send, Drop, Pause, Detach, Attach, Stop };
-    struct Command {
-        Kind kind = Kind::Send;
-        bool timed = false;
-        uint32_t message = 0;
-        Clock::time_point when{};
-        const void* source = nullptr;
-    };
-    struct Waiting {
-        Clock::time_point when;
-        uint64_t order;
-        uint32_t message;
-        const void* source;
-    };
+    using Command = SendOrder::Command;
 
     void hand(const Command& command);
-    void fence(Kind kind);
-    void wake();
+    void fence(Command::Kind kind);
     void run();
-    // The sending thread's side.
-    bool take(const Command& command, Clock::time_point now);
-    std::optional<Clock::time_point> deliverDue(Clock::time_point now);
-    void wait(Clock::time_point now, uint32_t seen);
-    bool flushOwed();
-    bool deliver(uint32_t message);
-    void endAllNotes();
-    void owe(uint32_t message);
-    void dropStale(Clock::time_point now);
+    void pump(Clock::time_point now);
 
     MidiSystem& output_;
 
@@ -106,21 +78,20 @@ class ScheduledMidiSystem : public MidiSystem {
     bool reported_ = false;
 
     // Between the two.
-    std::unique_ptr<SpscRing<Command, 1 << 14>> ring_ = std::make_unique<SpscRing<Command, 1 << 14>>();
-    Wakeup wakeUp_;
-    std::atomic<uint64_t> fencesHanded_{0};
+    std::unique_ptr<SpscRing<Command, 1 << 14>> ring_ =
+        std::make_unique<SpscRing<Command, 1 << 14>>();
+    Wakeup wakeUp_;     // the sending thread's
+    Wakeup fenceDone_;  // the window's, while it waits for a pause, a close or a resume
     std::atomic<uint64_t> fencesDone_{0};
-    std::atomic<uint64_t> dropped_{0};  // messages that could not wait any more
+    std::atomic<uint64_t> dropped_{0};  // messages the thread had no room for
     std::atomic<uint64_t> refused_{0};  // messages the output refused
+    std::atomic<bool> quit_{false};
+    uint64_t fencesHanded_ = 0;
+    uint64_t handDropped_ = 0;  // messages the ring had no room for
 
     // The sending thread's side.
-    bool delivering_ = false;  // the output is open
-    std::vector<Waiting> waiting_;  // a heap, earliest first; its room is made once
-    uint64_t order_ = 0;
-    std::optional<Clock::time_point> retryAt_;  // the output was full
-    std::bitset<16 * 128> sounding_;
-    std::bitset<16 * 128> owed_;  // note-offs that found no room, sent before anything else
-    bool stopping_ = false;
+    SendOrder order_{kWaitingRoom};
+    uint64_t fencesTaken_ = 0;
     bool threaded_ = false;
     Clock::time_point lastNow_ = Clock::time_point::min();
 

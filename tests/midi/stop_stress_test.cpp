@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "fakes/piano_fixture.h"
+#include "foundation/output_clock.h"
 #include "midi/sender/scheduled_midi_system.h"
 #include "recording/recording_file.h"
 
@@ -49,9 +50,15 @@ class SharedOutput : public MidiSystem {
         std::lock_guard hold(lock_);
         return look();
     }
-    std::vector<std::string> outputNames() override { return locked([&] { return inner_.outputNames(); }); }
-    bool open(int device) override { return locked([&] { return inner_.open(device); }); }
-    void close() override { locked([&] { inner_.close(); }); }
+    std::vector<std::string> outputNames() override {
+        return locked([&] { return inner_.outputNames(); });
+    }
+    bool open(int device) override {
+        return locked([&] { return inner_.open(device); });
+    }
+    void close() override {
+        locked([&] { inner_.close(); });
+    }
     bool sendShortMessage(uint32_t message) override {
         return locked([&] { return inner_.sendShortMessage(message); });
     }
@@ -70,11 +77,15 @@ class StopStress : public testing::PianoFixture {
         auto& due = lastDue[&timer];
         due = std::max(due, Clock::now() + std::chrono::milliseconds(random() % 16));
         scheduled->beginTimed(due, &timer);
+        programClock.tickAt(due);
         (piano.get()->*handler)();
+        programClock.tickDone();
         scheduled->endTimed();
-        if (!timer.enabled) piano->midiOut.dropTimed(&timer, Clock::now());
+        if (!timer.enabled) piano->midiOut.dropTimed(&timer, programClock.now());
     }
     std::unique_ptr<ScheduledMidiSystem> scheduled;
+    // The program's clock, as the front end gives it: the window and the thread share the time.
+    OutputClock programClock;
     std::map<const Timer*, Clock::time_point> lastDue;
 };
 
@@ -100,7 +111,7 @@ TEST_F(StopStress, EveryNoteStartedEndsWhateverStopsIt) {
         midi.sounding.clear();
         scheduled = std::make_unique<ScheduledMidiSystem>(shared);
         piano = std::make_unique<frmPiano>(
-            FrmPianoServices{*scheduled, dialogs, window, shell, windows, &keyCaps, &clock},
+            FrmPianoServices{*scheduled, dialogs, window, shell, windows, &keyCaps, &programClock},
             dir.string());
         piano->recordingsDirectory = folder.string();
         piano->Form_Initialize();
@@ -120,7 +131,8 @@ TEST_F(StopStress, EveryNoteStartedEndsWhateverStopsIt) {
                 case 2:
                     piano->Form_KeyDown(random() % 2 ? kF5 : kF9, 0);
                     piano->Form_KeyUp(kF9, 0);
-                    if (!piano->tmrBeat.enabled) piano->midiOut.dropTimed(&piano->tmrBeat, Clock::now());
+                    if (!piano->tmrBeat.enabled)
+                        piano->midiOut.dropTimed(&piano->tmrBeat, programClock.now());
                     break;
                 case 3:
                     piano->Form_KeyDown(kKeyZ, 0);
