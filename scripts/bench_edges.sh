@@ -6,14 +6,15 @@
 #   scripts/bench_edges.sh [BUILD_DIR]
 # CYCLES (20) sets the exits and device changes per figure, STOPS (16) the playback stops per
 # file, TERMS (2) the ends while recording; CYCLES=5 STOPS=6 TERMS=1 is a quick run. SEED
-# changes the random moments; FIGURES=3 (or 14...) measures only those.
+# changes the random moments; FIGURES=3 (or 14...) measures only those; figure 5 is figure 3
+# with the settings menu opened during every other playback.
 set -uo pipefail
 build=$(cd "${1:-build-ci}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 cycles=${CYCLES:-20}
 stops=${STOPS:-16}
 terms=${TERMS:-2}
-only=${FIGURES:-1234}
+only=${FIGURES:-12345}
 RANDOM=${SEED:-1}
 source "$here/lib/session.sh"
 source "$here/lib/stuck_notes.sh"
@@ -135,9 +136,11 @@ declare -A file_of=([a]="Tonvel 2000-01-01 00-00-01.mid" [b]="Tonvel 2000-01-01 
 declare -A last_moment=([a]=5200 [b]=1500 [c]=60)
 
 # Plays file $1 and stops it $3 ms after Ctrl+P with $2 (Ctrl+P, F9, Ctrl+X or SIGTERM);
-# sets stuck (count and notes) and burst (note messages arrived).
+# with $4 "menu", opens the settings menu halfway there and closes it again (which lists the
+# ports and pauses the sending thread). Sets stuck (count and notes) and burst (note messages
+# arrived).
 play_and_stop() {
-    local file=$1 how=$2 moment=$3 from
+    local file=$1 how=$2 moment=$3 menu=${4:-} from
     program_up || return 1
     touch "$recordings/${file_of[$file]}"
     sleep 0.2
@@ -145,7 +148,14 @@ play_and_stop() {
     ctrl $P
     # F9 stops the rhythm, not playback: with it, the rhythm plays along and both stop at once.
     [[ $how == F9 ]] && "$xkey" tap $F5
-    sleep "$(awk -v ms="$moment" 'BEGIN { printf "%.3f", ms / 1000 }')"
+    if [[ $menu == menu ]]; then
+        sleep "$(awk -v ms="$moment" 'BEGIN { printf "%.3f", ms / 2000 }')"
+        xdotool key alt+s; sleep 0.1; xdotool key Escape
+        xdotool windowfocus "$window" 2>/dev/null
+        sleep "$(awk -v ms="$moment" 'BEGIN { printf "%.3f", ms / 2000 }')"
+    else
+        sleep "$(awk -v ms="$moment" 'BEGIN { printf "%.3f", ms / 1000 }')"
+    fi
     case $how in
         Ctrl+P) ctrl $P ;;
         F9) "$xkey" tap $F9 0; ctrl $P ;;
@@ -162,21 +172,24 @@ play_and_stop() {
 }
 
 # Figure 3. $stops stops of each file at random moments, one in six each by F9 with Ctrl+P
-# (the rhythm playing along), Ctrl+X and SIGTERM, the rest by Ctrl+P.
+# (the rhythm playing along), Ctrl+X and SIGTERM, the rest by Ctrl+P. Figure 5: the same with
+# the settings menu opened and closed during every other playback ($1 "menu").
 playback_stops() {
-    local methods=(Ctrl+P Ctrl+P Ctrl+P F9 Ctrl+X SIGTERM) total=0 left=0 hung=0 line=""
+    local methods=(Ctrl+P Ctrl+P Ctrl+P F9 Ctrl+X SIGTERM) total=0 left=0 hung=0 line="" menu=""
     local file how moment i fewest most details=""
     for file in a b c; do
         fewest="" most=0
         for ((i = 0; i < stops; i++)); do
             how=${methods[i % 6]}
             moment=$((RANDOM % (last_moment[$file] + 1)))
-            play_and_stop "$file" "$how" "$moment" || { figure="the program did not start"; return; }
+            menu=""
+            [[ ${1:-} == menu && $((i % 2)) == 1 ]] && menu=menu
+            play_and_stop "$file" "$how" "$moment" "$menu" || { figure="the program did not start"; return; }
             total=$((total + 1))
             [[ -n $hung_now ]] && hung=$((hung + 1))
             if [[ $stuck != 0 ]]; then
                 left=$((left + 1))
-                details+=" [file $file, $how at $moment ms: stuck $stuck; last: $last]"
+                details+=" [file $file, $how at $moment ms${menu:+ with the menu}: stuck $stuck; last: $last]"
             fi
             if [[ $file == c ]]; then
                 [[ -z $fewest || $burst -lt $fewest ]] && fewest=$burst
@@ -237,6 +250,10 @@ figures() {
     if [[ $only == *3* ]]; then
         playback_stops
         echo "3. playback stops, $1: $figure"
+    fi
+    if [[ $only == *5* ]]; then
+        playback_stops menu
+        echo "5. playback stops, the settings menu opened during every other one, $1: $figure"
     fi
     if [[ $only == *4* ]]; then
         sigterm_while_recording

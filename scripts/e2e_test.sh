@@ -153,11 +153,15 @@ xdotool windowfocus "$window" 2>/dev/null
 # The rhythm: F5 plays "16 Beat" (a hi-hat on every step, 115 ms apart), F9 stops it and
 # nothing more arrives after the stop.
 mark
+began=$(date +%s%N)
 "$xkey" tap 71 30; sleep 1.5; "$xkey" tap 75 30
+played=$((($(date +%s%N) - began) / 1000000))
 stopped=$(wc -l <"$work/dump.log")
 sleep 0.5
 steps=$(count_since_mark "99 2c 7f")
-[[ $steps -ge 10 && $steps -le 15 ]] || fail "F5 for 1.5 s gave $steps rhythm steps"
+# A busy machine may sleep longer than asked: the steps follow the time that really passed.
+[[ $steps -ge $((played / 115 - 3)) && $steps -le $((played / 115 + 2)) ]] ||
+    fail "F5 for $played ms gave $steps rhythm steps"
 [[ $(wc -l <"$work/dump.log") -eq $stopped ]] || fail "the rhythm went on after F9"
 "$build/tests/tonvel_step_timing" 115 48000 "99 2c" 1 system < <(tail -n +$((marked + 1)) "$work/dump.log") |
     sed 's/^/e2e: rhythm /'
@@ -315,7 +319,9 @@ status=$?
 "$xkey" up 52
 sleep 0.3
 [[ $status -eq 0 ]] || fail "SIGTERM ended the program with status $status"
-count_since_mark "80 36 00" | grep -qx 1 || fail "SIGTERM sent no note-off for the held key"
+# The window ends the key, and the output's close ends again every note that left.
+(($(count_since_mark "80 36 00") >= 1)) || fail "SIGTERM sent no note-off for the held key"
+(($(count_since_mark "90 36 7f") == 1)) || fail "the held key sounded other than once before the exit"
 [[ -s $work/con_set.dat ]] || fail "SIGTERM did not save the settings"
 for file in ins.ins license.txt; do [[ -e $work/$file ]] && fail "$file was left behind at SIGTERM"; done
 
