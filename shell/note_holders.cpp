@@ -14,16 +14,21 @@ bool fits(int channel, int note) {
 bool NoteHolders::press(Hand hand, int channel, int note, int velocity) {
     if (!fits(channel, note)) return false;
     const auto c = static_cast<uint8_t>(channel), n = static_cast<uint8_t>(note);
-    const auto same = [&](const Hold& h) { return h.channel == c && h.note == n; };
-    if (std::any_of(holds_.begin(), holds_.end(),
-                    [&](const Hold& h) { return same(h) && h.hand == hand; }))
-        return true;
-    const bool alreadySounding = std::any_of(holds_.begin(), holds_.end(), same);
-    if (!alreadySounding && !out_.noteOn(channel, note, velocity)) return false;
-    holds_.push_back({hand, c, n});
+    const auto mine = std::find_if(holds_.begin(), holds_.end(), [&](const Hold& h) {
+        return h.channel == c && h.note == n && h.hand == hand;
+    });
+    if (mine != holds_.end() && !mine->silenced) return true;
+    if (!sounding(channel, note) && !out_.noteOn(channel, note, velocity)) return false;
+    if (mine != holds_.end()) {
+        mine->silenced = false;
+    } else {
+        holds_.push_back({hand, c, n});
+    }
     return true;
 }
 
+// A silenced note whose last hand lets go still gets its note-off: it costs nothing where the
+// close ended it, and ends it on an output that kept it.
 void NoteHolders::release(Hand hand, int channel, int note, bool unheldEndsToo) {
     if (!fits(channel, note)) return;
     const auto c = static_cast<uint8_t>(channel), n = static_cast<uint8_t>(note);
@@ -34,8 +39,10 @@ void NoteHolders::release(Hand hand, int channel, int note, bool unheldEndsToo) 
         if (unheldEndsToo && !sounding(channel, note)) out_.noteOff(channel, note);
         return;
     }
+    const bool wasSounding = !mine->silenced;
     holds_.erase(mine);
-    if (!sounding(channel, note)) out_.noteOff(channel, note);
+    if (sounding(channel, note)) return;
+    if (wasSounding || !held(channel, note)) out_.noteOff(channel, note);
 }
 
 void NoteHolders::releaseHand(Hand hand) {
@@ -50,6 +57,10 @@ void NoteHolders::releaseKind(Hand::Kind kind) {
     for (const Hold& h : holds_)
         if (h.hand.kind == kind) let.push_back(h);
     for (const Hold& h : let) release(h.hand, h.channel, h.note);
+}
+
+void NoteHolders::outputClosed() {
+    for (Hold& h : holds_) h.silenced = true;
 }
 
 void NoteHolders::pedal(Hand hand, bool down) {
@@ -75,9 +86,19 @@ void NoteHolders::restatePedal() {
     if (pedalDown()) sendPedal(true);
 }
 
-bool NoteHolders::sounding(int channel, int note) const {
+bool NoteHolders::held(int channel, int note) const {
     return std::any_of(holds_.begin(), holds_.end(),
                        [&](const Hold& h) { return h.channel == channel && h.note == note; });
+}
+
+bool NoteHolders::sounding(int channel, int note) const {
+    return std::any_of(holds_.begin(), holds_.end(), [&](const Hold& h) {
+        return h.channel == channel && h.note == note && !h.silenced;
+    });
+}
+
+bool NoteHolders::anySounding() const {
+    return std::any_of(holds_.begin(), holds_.end(), [](const Hold& h) { return !h.silenced; });
 }
 
 bool NoteHolders::heldBesidesKeys(int channel, int note) const {

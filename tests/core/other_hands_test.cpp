@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "fakes/piano_fixture.h"
@@ -130,6 +133,39 @@ TEST_F(OtherHands, AnUnpluggedKeyboardEndsItsNotesAndItsPedal) {
     piano->MidiIn_Received();
     EXPECT_TRUE(midi.silent());
     EXPECT_TRUE(midi.pedalDown[0].empty());
+}
+
+// A refresh (R) silences the notes held across it: a hand pressing (K the key Z, M the mouse,
+// I a MIDI keyboard) strikes the note again, and letting go (k, m, i) never cuts a hand still
+// sounding it. Notes that leave after R, and nothing sounds at the end.
+TEST_F(OtherHands, NotesHeldAcrossARefreshAreSilentAndStruckAgainByAnotherHand) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"KRk", " 80"},      {"KRMkm", " 90 80"}, {"KRMmk", " 90 80 80"}, {"KMRmk", " 80"},
+        {"MRKmk", " 90 80"}, {"KRIki", " 90 80"}, {"KIRiMkm", " 90 80"}};
+    const int note = 54;  // Z's at the start's base note, and the mouse's at (100, 190)
+    const std::map<char, std::function<void()>> act = {
+        {'K', [&] { piano->keyPressed('Z', 0); }},
+        {'k', [&] { piano->keyReleased('Z', 0); }},
+        {'M', [&] { piano->PianoKeys_MouseDown(1, 0, 100, 190); }},
+        {'m', [&] { piano->PianoKeys_MouseUp(1); }},
+        {'I', [&] { in(packMessage(0x90, note, 100)); }},
+        {'i', [&] { in(packMessage(0x80, note, 0)); }},
+        {'R', [&] { piano->mnu_refresh_Click(); }}};
+    preferences.texts["Mouse/PlaysKeys"] = "1";
+    for (const auto& [steps, afterRefresh] : cases) {
+        start();
+        std::string sent;
+        for (const char step : steps) {
+            const size_t before = midi.sent.size();
+            act.at(step)();
+            for (const auto& bytes : channelMessages(midi, before))
+                if ((bytes[0] & 0xE0) == 0x80 && bytes[1] == note)
+                    sent += bytes[0] == 0x90 ? " 90" : " 80";
+            if (step == 'R') sent.clear();
+        }
+        EXPECT_EQ(sent, afterRefresh) << steps;
+        EXPECT_TRUE(midi.silent()) << steps;
+    }
 }
 
 TEST_F(OtherHands, SpaceIsTheSustainPedalOneMessagePerPress) {
