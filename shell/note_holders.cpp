@@ -5,7 +5,9 @@
 namespace tonvel {
 
 namespace {
-constexpr int kSustain = 64;
+constexpr int kPedalChannel = 0;
+constexpr int kSustain = 64, kSostenuto = 66, kHold2 = 69, kResetAllControllers = 121;
+constexpr int kBendCentre = 0x40;
 bool fits(int channel, int note) {
     return channel >= 0 && channel <= 15 && note >= 0 && note <= 127;
 }
@@ -71,19 +73,69 @@ void NoteHolders::pedal(Hand hand, bool down) {
         if (pedalHands_.size() == 1) sendPedal(true);
     } else {
         pedalHands_.erase(at);
-        if (pedalHands_.empty()) sendPedal(false);
+        if (!pedalHands_.empty()) return;
+        sendPedal(false);
+        if (resetOwed_)
+            out_.sendMessage(packMessage(0xB0 | kPedalChannel, kResetAllControllers, 0));
+        resetOwed_ = false;
     }
-}
-
-void NoteHolders::liftPedalKind(Hand::Kind kind) {
-    std::vector<Hand> let;
-    for (const Hand& h : pedalHands_)
-        if (h.kind == kind) let.push_back(h);
-    for (const Hand& h : let) pedal(h, false);
 }
 
 void NoteHolders::restatePedal() {
     if (pedalDown()) sendPedal(true);
+}
+
+void NoteHolders::movedControls(Hand hand, int channel) {
+    if (channel < 0 || channel > 15) return;
+    const auto bit = static_cast<uint16_t>(1u << channel);
+    const auto at =
+        std::find_if(moved_.begin(), moved_.end(), [&](const Moved& m) { return m.hand == hand; });
+    if (at == moved_.end()) {
+        moved_.push_back({hand, bit});
+    } else {
+        at->channels |= bit;
+    }
+}
+
+void NoteHolders::letGo(Hand hand) {
+    releaseHand(hand);
+    pedal(hand, false);
+    const auto at =
+        std::find_if(moved_.begin(), moved_.end(), [&](const Moved& m) { return m.hand == hand; });
+    if (at == moved_.end()) return;
+    const uint16_t channels = at->channels;
+    moved_.erase(at);
+    resetControls(channels);
+}
+
+void NoteHolders::letGoKind(Hand::Kind kind) {
+    std::vector<Hand> hands;
+    const auto add = [&](Hand h) {
+        if (h.kind == kind && std::find(hands.begin(), hands.end(), h) == hands.end())
+            hands.push_back(h);
+    };
+    for (const Hold& h : holds_) add(h.hand);
+    for (const Hand& h : pedalHands_) add(h);
+    for (const Moved& m : moved_) add(m.hand);
+    for (const Hand& h : hands) letGo(h);
+}
+
+// Pedals up and the bend centred one by one, for outputs that ignore a reset of all
+// controllers; the reset then puts back the rest (wheels, pressure, expression).
+void NoteHolders::resetControls(uint16_t channels) {
+    for (int channel = 0; channel < 16; ++channel) {
+        if (!(channels & (1u << channel))) continue;
+        const int cc = 0xB0 | channel;
+        out_.sendMessage(packMessage(cc, kSostenuto, 0));
+        out_.sendMessage(packMessage(cc, kHold2, 0));
+        out_.sendMessage(packMessage(0xE0 | channel, 0, kBendCentre));
+        if (channel == kPedalChannel && pedalDown()) {
+            resetOwed_ = true;
+            continue;
+        }
+        out_.sendMessage(packMessage(cc, kSustain, 0));
+        out_.sendMessage(packMessage(cc, kResetAllControllers, 0));
+    }
 }
 
 bool NoteHolders::held(int channel, int note) const {

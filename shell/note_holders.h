@@ -37,10 +37,16 @@ class NoteHolders {
 
     void pedal(Hand hand, bool down);
     void liftPedal(Hand hand) { pedal(hand, false); }
-    void liftPedalKind(Hand::Kind kind);
     // Down again after the output was closed and opened: it forgot the pedal.
     void restatePedal();
     bool pedalDown() const { return !pedalHands_.empty(); }
+
+    // A hand moved controllers of `channel` (a wheel, a pedal, pressure): when it lets go, the
+    // channel's controllers go back to rest.
+    void movedControls(Hand hand, int channel);
+    // Everything the hand holds: its notes, the pedal, and the controllers it moved.
+    void letGo(Hand hand);
+    void letGoKind(Hand::Kind kind);
 
     bool sounding(int channel, int note) const;
     // Held by some hand other than the computer keyboard's keys.
@@ -54,12 +60,21 @@ class NoteHolders {
         uint8_t note;
         bool silenced = false;
     };
+    struct Moved {
+        Hand hand;
+        uint16_t channels;
+    };
     bool held(int channel, int note) const;
     void sendPedal(bool down);
+    void resetControls(uint16_t channels);
 
     MidiOut& out_;
     std::vector<Hold> holds_;
     std::vector<Hand> pedalHands_;
+    std::vector<Moved> moved_;
+    // The pedal's channel waits for its reset while another hand holds the pedal: the reset
+    // would lift it under that hand's sustained notes.
+    bool resetOwed_ = false;
 };
 
 }  // namespace tonvel

@@ -168,6 +168,42 @@ TEST_F(OtherHands, NotesHeldAcrossARefreshAreSilentAndStruckAgainByAnotherHand) 
     }
 }
 
+// A keyboard that leaves, by an unplug, a device change or the exit, ends its notes and puts
+// back every controller it moved, on the device that played them.
+TEST_F(OtherHands, ALeavingKeyboardPutsBackEveryControllerItMoved) {
+    const std::function<void()> edges[] = {
+        [&] { piano->mnuDevice_Click(0); }, [&] { piano->Form_Unload(); },
+        [&] { midiInput.unplug("USB Keyboard"), piano->MidiIn_Received(); }};
+    const std::vector<Bytes> reset = {{0x80, 60, 0}, {0xB0, 66, 0}, {0xB0, 69, 0},
+                                      {0xE0, 0, 64}, {0xB0, 64, 0}, {0xB0, 121, 0}};
+    for (const auto& leave : edges) {
+        start();
+        for (const uint32_t message : {packMessage(0xB2, 66, 127), packMessage(0xB2, 69, 127),
+                                       packMessage(0xE2, 0, 96), packMessage(0x92, 60, 80)})
+            in(message);
+        const size_t before = midi.sent.size();
+        leave();
+        auto sent = channelMessages(midi, before);
+        sent.resize(std::min(sent.size(), reset.size()));
+        EXPECT_EQ(sent, reset);
+    }
+}
+
+// While Space holds the pedal, the reset of all controllers, which would lift it under the
+// notes it sustains, waits for Space to let go.
+TEST_F(OtherHands, AKeyboardsResetWaitsForThePedalAnotherHandHolds) {
+    start();
+    in(packMessage(0xB0, 1, 64));
+    piano->keyPressed(32, 0);
+    const size_t before = midi.sent.size();
+    midiInput.unplug("USB Keyboard");
+    piano->MidiIn_Received();
+    piano->keyReleased(32, 0);
+    EXPECT_EQ(channelMessages(midi, before),
+              (std::vector<Bytes>{
+                  {0xB0, 66, 0}, {0xB0, 69, 0}, {0xE0, 0, 64}, {0xB0, 64, 0}, {0xB0, 121, 0}}));
+}
+
 TEST_F(OtherHands, SpaceIsTheSustainPedalOneMessagePerPress) {
     start();
     const size_t before = midi.sent.size();
