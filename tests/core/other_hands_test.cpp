@@ -226,6 +226,30 @@ TEST_F(OtherHands, LosingTheFocusLiftsThePedalAndEndsTheMouseNote) {
     EXPECT_TRUE(midi.pedalDown[0].empty());
 }
 
+// The mouse plays from a left press until any button goes up, a move comes without the left
+// button, a popup opens or the focus goes: later moves, even with the left button, play nothing.
+TEST_F(OtherHands, TheMouseStopsPlayingAtAnyPopupFocusLossOrRelease) {
+    preferences.texts["Mouse/PlaysKeys"] = "1";
+    start();
+    const auto at = [&](size_t i, int buttons) {
+        const Rect& r = piano->shpKeys[i].rect;
+        piano->PianoKeys_MouseMove(buttons, 0, (r.left + 9) / 15.0f, (r.top + 9) / 15.0f);
+    };
+    const std::function<void()> edges[] = {
+        [&] { piano->lblOver_MouseDown(2, 0, 100, 150); },
+        [&] { piano->keyPressed('S', kAltMask), piano->keyReleased('S', kAltMask); },
+        [&] { piano->Form_LostFocus(); }, [&] { piano->PianoKeys_MouseUp(2); }, [&] { at(1, 0); }};
+    for (const auto& interrupt : edges) {
+        piano->PianoKeys_MouseDown(1, 0, 100, 190);
+        ASSERT_TRUE(midi.sent.back()[0] == 0x90 && piano->mousePlaying());
+        interrupt();
+        const size_t before = midi.sent.size();
+        at(3, 1), at(5, 1);
+        EXPECT_EQ(midi.sent.size(), before);
+        EXPECT_TRUE(midi.silent());
+    }
+}
+
 // A slide plays each key reached and ends the one left, at the volume's velocity.
 TEST_F(OtherHands, TheMousePlaysAGlissandoWhenAllowed) {
     start();
