@@ -39,6 +39,11 @@ int buttonOf(Qt::MouseButton button) {
     }
 }
 
+int buttonsOf(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+           (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
 int shiftOf(Qt::KeyboardModifiers mods) {
     return (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |
            (mods & Qt::AltModifier ? 4 : 0);
@@ -265,7 +270,6 @@ void PianoWindow::mousePressEvent(QMouseEvent* event) {
         }
     }
     if (button == 1 && piano_->mousePlaysKeys() && piano_->lblOver.rect.contains(at.x(), at.y())) {
-        playingKeys_ = true;
         return run([&](frmPiano& p) { p.PianoKeys_MouseDown(button, shift, at.x(), at.y()); });
     }
     if (piano_->lblOver.rect.contains(at.x(), at.y())) {
@@ -300,9 +304,9 @@ bool PianoWindow::isControlAt(const QPoint& at) const {
 void PianoWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (!piano_) return;
     const QPoint at = event->position().toPoint();
-    if (playingKeys_ && event->button() == Qt::LeftButton) {
-        playingKeys_ = false;
-        return run([](frmPiano& p) { p.PianoKeys_MouseUp(1); });
+    if (piano_->mousePlaying()) {
+        const int button = buttonOf(event->button());
+        return run([&](frmPiano& p) { p.PianoKeys_MouseUp(button); });
     }
     if (dragging_ != Slider::None) {
         const Slider slider = dragging_;
@@ -355,8 +359,10 @@ void PianoWindow::mouseMoveEvent(QMouseEvent* event) {
     const Rect& tempo = piano_->lblIntro.rect;
     const int held = dragging_ != Slider::None ? dragButton_ : 0;
     const int shift = shiftOf(event->modifiers());
-    if (playingKeys_)
-        return run([&](frmPiano& p) { p.PianoKeys_MouseMove(1, shift, at.x(), at.y()); });
+    if (piano_->mousePlaying()) {
+        const int buttons = buttonsOf(event->buttons());
+        return run([&](frmPiano& p) { p.PianoKeys_MouseMove(buttons, shift, at.x(), at.y()); });
+    }
     if (dragging_ == Slider::Volume || (dragging_ == Slider::None && inside(volume))) {
         const float x = static_cast<float>((at.x() - volume.left) * kTwipsPerPixel);
         return run([&](frmPiano& p) { p.lblVolume_MouseMove(held, shift, x, 0); });

@@ -70,7 +70,6 @@ class PianoWindow : public QWidget {
     enum class Slider { None, Volume, Tempo };
     Slider dragging_ = Slider::None;
     int dragButton_ = 0;
-    bool playingKeys_ = false;  // a left press on the keys while the mouse plays them
 };
 
 }  // namespace tonvel

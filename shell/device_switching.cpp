@@ -10,6 +10,7 @@ void frmPiano::mnuDevice_Click(int index) {
     }
     endIncoming();
     midiOut.closeMidiOut();
+    holders_.outputClosed();
     midiOut.midiDeviceId = index;
     midiOut.openMidiOut(mnuDevice);
     mnuPiano_Click(state.currentProgram);
@@ -21,6 +22,7 @@ void frmPiano::mnu_refresh_Click() {
     tmrCap.enabled = true;
     endIncoming();
     midiOut.closeMidiOut();
+    holders_.outputClosed();
     midiOut.openMidiOut(mnuDevice);
     mnuPiano_Click(state.currentProgram);
     holders_.restatePedal();

@@ -158,11 +158,14 @@ class frmPiano {
 
     // The piano keys under the mouse and under fingers, in pixels of the window. The mouse plays
     // them only while "mnu_mousekeys" is checked; otherwise a press there opens the right-click
-    // menu. A touch point leaving the keys, or going up, ends its note.
+    // menu. A touch point leaving the keys, or going up, ends its note. The mouse plays from a
+    // left press on the keys until any button goes up, a move comes without the left button
+    // (`buttons`: left 1, right 2, middle 4), a popup opens or the focus goes.
     bool mousePlaysKeys() const { return mnu_mousekeys.checked; }
+    bool mousePlaying() const { return mousePlaying_; }
     int pianoKeyAt(int x, int y) const;
     void PianoKeys_MouseDown(int button, int shift, float x, float y);
-    void PianoKeys_MouseMove(int button, int shift, float x, float y);
+    void PianoKeys_MouseMove(int buttons, int shift, float x, float y);
     void PianoKeys_MouseUp(int button);
     void PianoKeys_TouchBegin(int touchId, float x, float y);
     void PianoKeys_TouchMove(int touchId, float x, float y);
@@ -329,6 +332,7 @@ class frmPiano {
     NoteHolders holders_{midiOut};
     // The key each hand holds: the mouse's, and every finger's by its touch point.
     int mouseKey_ = -1;
+    bool mousePlaying_ = false;
     std::vector<std::pair<int, int>> touchKeys_;
     std::array<bool, 36 + 12> heldElsewhere_{};  // keys, then pads, as last shown
     std::vector<std::string> knownSources_;

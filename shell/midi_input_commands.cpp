@@ -48,8 +48,8 @@ void frmPiano::MidiIn_Received() {
 void frmPiano::playIncoming(const MidiInputEvent& event) {
     const Hand source{Hand::Kind::MidiIn, event.source};
     if (event.kind == MidiInputEvent::Kind::SourceGone) {
-        holders_.releaseHand(source);
-        pedalDown(source, false);
+        holders_.letGo(source);
+        showPedal();
         return;
     }
     const int status = static_cast<int>(event.message & 0xF0);
@@ -63,6 +63,7 @@ void frmPiano::playIncoming(const MidiInputEvent& event) {
     } else if (status == 0x80 || status == 0x90) {
         holders_.release(source, to, data1);
     } else if (status == 0xB0 && data1 == kSustain) {
+        holders_.movedControls(source, 0);
         pedalDown(source, data2 >= 64);
     } else if (status == 0xB0 && (data1 == kAllNotesOff || data1 == kAllSoundOff)) {
         holders_.releaseHand(source);
@@ -71,13 +72,13 @@ void frmPiano::playIncoming(const MidiInputEvent& event) {
     } else if (status == 0xC0) {
         mnuPiano_Click(data1);
     } else if (status >= 0xA0 && status <= 0xE0) {
+        holders_.movedControls(source, to);
         midiOut.sendMessage(packMessage(status | to, data1, data2));
     }
 }
 
 void frmPiano::endIncoming() {
-    holders_.releaseKind(Hand::Kind::MidiIn);
-    holders_.liftPedalKind(Hand::Kind::MidiIn);
+    holders_.letGoKind(Hand::Kind::MidiIn);
     showPedal();
     showHeldNotes();
 }

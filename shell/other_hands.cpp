@@ -60,7 +60,10 @@ void frmPiano::releaseHands(std::initializer_list<Hand::Kind> kinds) {
     for (const Hand::Kind kind : kinds) holders_.releaseKind(kind);
     if (kinds.size() == 0) return;
     for (const Hand::Kind kind : kinds) {
-        if (kind == Hand::Kind::Mouse) mouseKey_ = -1;
+        if (kind == Hand::Kind::Mouse) {
+            mouseKey_ = -1;
+            mousePlaying_ = false;
+        }
         if (kind == Hand::Kind::Touch) touchKeys_.clear();
     }
     showHeldNotes();
@@ -89,13 +92,16 @@ void frmPiano::playKeyWith(Hand hand, int key) {
 void frmPiano::PianoKeys_MouseDown(int button, int, float x, float y) {
     if (unloaded_ || button != 1 || !mousePlaysKeys()) return;
     holders_.releaseHand(Hand{Hand::Kind::Mouse, 0});
+    mousePlaying_ = true;
     mouseKey_ = pianoKeyAt(static_cast<int>(x), static_cast<int>(y));
     playKeyWith(Hand{Hand::Kind::Mouse, 0}, mouseKey_);
     showHeldNotes();
 }
 
-void frmPiano::PianoKeys_MouseMove(int button, int, float x, float y) {
-    if (unloaded_ || button != 1 || !mousePlaysKeys()) return;
+void frmPiano::PianoKeys_MouseMove(int buttons, int, float x, float y) {
+    if (unloaded_ || !mousePlaying_) return;
+    // The left button went up where the window did not see it.
+    if (!(buttons & 1)) return releaseHands({Hand::Kind::Mouse});
     const int key = pianoKeyAt(static_cast<int>(x), static_cast<int>(y));
     if (key == mouseKey_) return;
     // A glissando: the key left ends before the key reached sounds.
@@ -105,11 +111,8 @@ void frmPiano::PianoKeys_MouseMove(int button, int, float x, float y) {
     showHeldNotes();
 }
 
-void frmPiano::PianoKeys_MouseUp(int button) {
-    if (button != 1) return;
-    holders_.releaseHand(Hand{Hand::Kind::Mouse, 0});
-    mouseKey_ = -1;
-    showHeldNotes();
+void frmPiano::PianoKeys_MouseUp(int) {
+    releaseHands({Hand::Kind::Mouse});
 }
 
 void frmPiano::PianoKeys_TouchBegin(int touchId, float x, float y) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "fakes/piano_fixture.h"
@@ -132,6 +135,75 @@ TEST_F(OtherHands, AnUnpluggedKeyboardEndsItsNotesAndItsPedal) {
     EXPECT_TRUE(midi.pedalDown[0].empty());
 }
 
+// A refresh (R) silences the notes held across it: a hand pressing (K the key Z, M the mouse,
+// I a MIDI keyboard) strikes the note again, and letting go (k, m, i) never cuts a hand still
+// sounding it. Notes that leave after R, and nothing sounds at the end.
+TEST_F(OtherHands, NotesHeldAcrossARefreshAreSilentAndStruckAgainByAnotherHand) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"KRk", " 80"},      {"KRMkm", " 90 80"}, {"KRMmk", " 90 80 80"}, {"KMRmk", " 80"},
+        {"MRKmk", " 90 80"}, {"KRIki", " 90 80"}, {"KIRiMkm", " 90 80"}};
+    const int note = 54;  // Z's at the start's base note, and the mouse's at (100, 190)
+    const std::map<char, std::function<void()>> act = {
+        {'K', [&] { piano->keyPressed('Z', 0); }},
+        {'k', [&] { piano->keyReleased('Z', 0); }},
+        {'M', [&] { piano->PianoKeys_MouseDown(1, 0, 100, 190); }},
+        {'m', [&] { piano->PianoKeys_MouseUp(1); }},
+        {'I', [&] { in(packMessage(0x90, note, 100)); }},
+        {'i', [&] { in(packMessage(0x80, note, 0)); }},
+        {'R', [&] { piano->mnu_refresh_Click(); }}};
+    preferences.texts["Mouse/PlaysKeys"] = "1";
+    for (const auto& [steps, afterRefresh] : cases) {
+        start();
+        std::string sent;
+        for (const char step : steps) {
+            const size_t before = midi.sent.size();
+            act.at(step)();
+            for (const auto& bytes : channelMessages(midi, before))
+                if ((bytes[0] & 0xE0) == 0x80 && bytes[1] == note)
+                    sent += bytes[0] == 0x90 ? " 90" : " 80";
+            if (step == 'R') sent.clear();
+        }
+        EXPECT_EQ(sent, afterRefresh) << steps;
+        EXPECT_TRUE(midi.silent()) << steps;
+    }
+}
+
+// A keyboard that leaves, by an unplug, a device change or the exit, ends its notes and puts
+// back every controller it moved, on the device that played them.
+TEST_F(OtherHands, ALeavingKeyboardPutsBackEveryControllerItMoved) {
+    const std::function<void()> edges[] = {
+        [&] { piano->mnuDevice_Click(0); }, [&] { piano->Form_Unload(); },
+        [&] { midiInput.unplug("USB Keyboard"), piano->MidiIn_Received(); }};
+    const std::vector<Bytes> reset = {{0x80, 60, 0}, {0xB0, 66, 0}, {0xB0, 69, 0},
+                                      {0xE0, 0, 64}, {0xB0, 64, 0}, {0xB0, 121, 0}};
+    for (const auto& leave : edges) {
+        start();
+        for (const uint32_t message : {packMessage(0xB2, 66, 127), packMessage(0xB2, 69, 127),
+                                       packMessage(0xE2, 0, 96), packMessage(0x92, 60, 80)})
+            in(message);
+        const size_t before = midi.sent.size();
+        leave();
+        auto sent = channelMessages(midi, before);
+        sent.resize(std::min(sent.size(), reset.size()));
+        EXPECT_EQ(sent, reset);
+    }
+}
+
+// While Space holds the pedal, the reset of all controllers, which would lift it under the
+// notes it sustains, waits for Space to let go.
+TEST_F(OtherHands, AKeyboardsResetWaitsForThePedalAnotherHandHolds) {
+    start();
+    in(packMessage(0xB0, 1, 64));
+    piano->keyPressed(32, 0);
+    const size_t before = midi.sent.size();
+    midiInput.unplug("USB Keyboard");
+    piano->MidiIn_Received();
+    piano->keyReleased(32, 0);
+    EXPECT_EQ(channelMessages(midi, before),
+              (std::vector<Bytes>{
+                  {0xB0, 66, 0}, {0xB0, 69, 0}, {0xE0, 0, 64}, {0xB0, 64, 0}, {0xB0, 121, 0}}));
+}
+
 TEST_F(OtherHands, SpaceIsTheSustainPedalOneMessagePerPress) {
     start();
     const size_t before = midi.sent.size();
@@ -152,6 +224,30 @@ TEST_F(OtherHands, LosingTheFocusLiftsThePedalAndEndsTheMouseNote) {
     piano->Form_LostFocus();
     EXPECT_TRUE(midi.silent());
     EXPECT_TRUE(midi.pedalDown[0].empty());
+}
+
+// The mouse plays from a left press until any button goes up, a move comes without the left
+// button, a popup opens or the focus goes: later moves, even with the left button, play nothing.
+TEST_F(OtherHands, TheMouseStopsPlayingAtAnyPopupFocusLossOrRelease) {
+    preferences.texts["Mouse/PlaysKeys"] = "1";
+    start();
+    const auto at = [&](size_t i, int buttons) {
+        const Rect& r = piano->shpKeys[i].rect;
+        piano->PianoKeys_MouseMove(buttons, 0, (r.left + 9) / 15.0f, (r.top + 9) / 15.0f);
+    };
+    const std::function<void()> edges[] = {
+        [&] { piano->lblOver_MouseDown(2, 0, 100, 150); },
+        [&] { piano->keyPressed('S', kAltMask), piano->keyReleased('S', kAltMask); },
+        [&] { piano->Form_LostFocus(); }, [&] { piano->PianoKeys_MouseUp(2); }, [&] { at(1, 0); }};
+    for (const auto& interrupt : edges) {
+        piano->PianoKeys_MouseDown(1, 0, 100, 190);
+        ASSERT_TRUE(midi.sent.back()[0] == 0x90 && piano->mousePlaying());
+        interrupt();
+        const size_t before = midi.sent.size();
+        at(3, 1), at(5, 1);
+        EXPECT_EQ(midi.sent.size(), before);
+        EXPECT_TRUE(midi.silent());
+    }
 }
 
 // A slide plays each key reached and ends the one left, at the volume's velocity.
