@@ -69,8 +69,10 @@ void startWindowMove(QWidget* window, Qt::MouseButtons held) {
     // the window on a bare pointer until the next left click.
     if (!(held & Qt::LeftButton)) return;
     if (QWindow* handle = window->windowHandle(); handle && handle->startSystemMove()) return;
-    // One drag at a time.
-    if (window->findChild<PointerFollower*>(QString(), Qt::FindDirectChildrenOnly)) return;
+    // One drag at a time. Not findChild: without a meta-object of its own the follower would
+    // be taken for any other child of the window.
+    for (QObject* child : window->children())
+        if (dynamic_cast<PointerFollower*>(child)) return;
     new PointerFollower(window);
 }
 
