@@ -24,6 +24,7 @@
 #include "app/splash_window.h"
 #include "app/startup_after_paint.h"
 #include "app/termination_signals.h"
+#include "app/wayland_keyboard.h"
 #include "app/window_shape.h"
 #include "app/x11_keyboard.h"
 #include "app/xkb_key_caps.h"
@@ -54,7 +55,7 @@ class Program : public tonvel::SplashHost {
             if (splashWindow_) splashWindow_->refresh();
             piano_ = std::make_unique<tonvel::frmPiano>(
                 tonvel::FrmPianoServices{midi_, dialogs_, windowSystem_, shell_, auxiliary_,
-                                         &keyCaps_, &clock_, &midiInput_, &preferences_},
+                                         keyCaps(), &clock_, &midiInput_, &preferences_},
                 programDirectory_.toStdString());
             piano_->helpDirectory = tonvel::chooseHelpDirectory(executableDirectory_).toStdString();
             piano_->unloadSplash = [this] { unloadSplash(); };
@@ -135,6 +136,11 @@ class Program : public tonvel::SplashHost {
     }
 
   private:
+    tonvel::KeyCaps* keyCaps() {
+        if (waylandKeyboard_.connected()) return &waylandKeyboard_;
+        return &keyCaps_;
+    }
+
     void tellReports() {
         for (const auto& text : {midi_.report(), platformMidi_.report()})
             if (text) std::fprintf(stderr, "tonvel: %s\n", text->c_str());
@@ -151,6 +157,7 @@ class Program : public tonvel::SplashHost {
     tonvel::AlsaMixerDevice mixer_;
     tonvel::PianoWindow window_;
     tonvel::XkbKeyCaps keyCaps_{&window_};
+    tonvel::WaylandKeyboard waylandKeyboard_{&window_};
     tonvel::QtDialogs dialogs_{&window_};
     tonvel::QtWindowSystem windowSystem_{&window_};
     tonvel::QtDesktopShell shell_;
