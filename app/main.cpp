@@ -82,9 +82,10 @@ class Program : public tonvel::SplashHost {
     }
 
     void applyMainWindowOutline() override {
+        const QRgb white = qRgb(255, 255, 255);
         tonvel::applyKeyColourRegion(
-            &window_, tonvel::skin::image(QString::fromLatin1(tonvel::skin::kPianoPicture)),
-            qRgb(255, 255, 255));
+            &window_, tonvel::skin::image(QString::fromLatin1(tonvel::skin::kPianoPicture)), white);
+        window_.seeThroughKeyColour(white);
     }
 
     void showMainWindow() override {
