@@ -23,7 +23,9 @@
 #include "app/qt_window_system.h"
 #include "app/splash_window.h"
 #include "app/startup_after_paint.h"
+#include "app/stay_on_top_refusal.h"
 #include "app/termination_signals.h"
+#include "app/topmost.h"
 #include "app/wayland_keyboard.h"
 #include "app/window_shape.h"
 #include "app/x11_keyboard.h"
@@ -66,7 +68,10 @@ class Program : public tonvel::SplashHost {
                 if (!piano_) return std::vector<tonvel::AccessibleItem>{};
                 return tonvel::accessibleItems(*piano_);
             });
-            window_.refreshed = [controls] { controls->changed(); };
+            window_.refreshed = [this, controls] {
+                if (!tonvel::stayOnTopAvailable()) stayOnTopRefusal_.settle(*piano_);
+                controls->changed();
+            };
             piano_->Form_Initialize();
             piano_->Form_Load();
             // Not before: a box the loading shows runs the event loop, and the window is not
@@ -166,6 +171,7 @@ class Program : public tonvel::SplashHost {
     tonvel::QtAuxiliaryWindows auxiliary_{dialogs_, shell_, http_, programDirectory_.toStdString(),
                                           &window_};
     std::unique_ptr<tonvel::frmPiano> piano_;
+    tonvel::StayOnTopRefusal stayOnTopRefusal_{tonvel::kStayOnTopRefusedOnWayland};
     std::unique_ptr<tonvel::MidiInputPump> midiInputPump_;
     std::unique_ptr<tonvel::splash> splash_;
     std::unique_ptr<tonvel::SplashWindow> splashWindow_;
