@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit tests, the
 # tests against a real JACK server, the end-to-end test under Xvfb, the program natively on a
-# headless Wayland compositor, the file tests as an
-# ordinary user, the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# headless Wayland compositor, the file tests as an ordinary user, the unit tests again
+# under AddressSanitizer and UndefinedBehaviorSanitizer,
 # the tests of the threaded code under ThreadSanitizer, and a short run of every fuzz target.
 set -uo pipefail
 cd "$(dirname "$0")/.."
