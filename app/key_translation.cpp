@@ -87,6 +87,9 @@ constexpr std::array<uint8_t, 256> buildX11Table() {
 
 constexpr auto kX11Table = buildX11Table();
 
+// Only the window's thread reads and writes it.
+bool keycodesArePositions = true;
+
 // Where no position-based code is available: by the key's meaning.
 int virtualKeyFromQtKey(int key, bool keypad) {
     if (keypad) {
@@ -183,11 +186,21 @@ TranslatedKey translateKeyEvent(const QKeyEvent& event) {
     return translateKeyEvent(event, maybeAltGr ? altGrStateMask() : 0);
 }
 
+void setKeycodesArePositions(bool positions) {
+    keycodesArePositions = positions;
+}
+
 TranslatedKey translateKeyEvent(const QKeyEvent& event, uint32_t altGrMask) {
-    static const bool positional = QGuiApplication::platformName() == "xcb" ||
-                                   QGuiApplication::platformName().startsWith("wayland");
+    static const bool keycodesFromXkb = QGuiApplication::platformName() == "xcb" ||
+                                        QGuiApplication::platformName().startsWith("wayland");
+    const bool byPosition = keycodesFromXkb && keycodesArePositions && event.nativeScanCode() != 0;
+    return translateKeyEvent(event, altGrMask,
+                             byPosition ? KeyReading::ByPosition : KeyReading::BySymbol);
+}
+
+TranslatedKey translateKeyEvent(const QKeyEvent& event, uint32_t altGrMask, KeyReading reading) {
     TranslatedKey out;
-    out.keyCode = positional && event.nativeScanCode() != 0
+    out.keyCode = reading == KeyReading::ByPosition
                       ? virtualKeyFromX11Keycode(event.nativeScanCode())
                       : virtualKeyFromQtKey(event.key(), event.modifiers() & Qt::KeypadModifier);
     const auto mods = event.modifiers();

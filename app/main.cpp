@@ -23,7 +23,10 @@
 #include "app/qt_window_system.h"
 #include "app/splash_window.h"
 #include "app/startup_after_paint.h"
+#include "app/stay_on_top_refusal.h"
 #include "app/termination_signals.h"
+#include "app/topmost.h"
+#include "app/wayland_keyboard.h"
 #include "app/window_shape.h"
 #include "app/x11_keyboard.h"
 #include "app/xkb_key_caps.h"
@@ -54,7 +57,7 @@ class Program : public tonvel::SplashHost {
             if (splashWindow_) splashWindow_->refresh();
             piano_ = std::make_unique<tonvel::frmPiano>(
                 tonvel::FrmPianoServices{midi_, dialogs_, windowSystem_, shell_, auxiliary_,
-                                         &keyCaps_, &clock_, &midiInput_, &preferences_},
+                                         keyCaps(), &clock_, &midiInput_, &preferences_},
                 programDirectory_.toStdString());
             piano_->helpDirectory = tonvel::chooseHelpDirectory(executableDirectory_).toStdString();
             piano_->unloadSplash = [this] { unloadSplash(); };
@@ -65,7 +68,10 @@ class Program : public tonvel::SplashHost {
                 if (!piano_) return std::vector<tonvel::AccessibleItem>{};
                 return tonvel::accessibleItems(*piano_);
             });
-            window_.refreshed = [controls] { controls->changed(); };
+            window_.refreshed = [this, controls] {
+                if (!tonvel::stayOnTopAvailable()) stayOnTopRefusal_.settle(*piano_);
+                controls->changed();
+            };
             piano_->Form_Initialize();
             piano_->Form_Load();
             // Not before: a box the loading shows runs the event loop, and the window is not
@@ -81,9 +87,10 @@ class Program : public tonvel::SplashHost {
     }
 
     void applyMainWindowOutline() override {
+        const QRgb white = qRgb(255, 255, 255);
         tonvel::applyKeyColourRegion(
-            &window_, tonvel::skin::image(QString::fromLatin1(tonvel::skin::kPianoPicture)),
-            qRgb(255, 255, 255));
+            &window_, tonvel::skin::image(QString::fromLatin1(tonvel::skin::kPianoPicture)), white);
+        window_.seeThroughKeyColour(white);
     }
 
     void showMainWindow() override {
@@ -135,6 +142,11 @@ class Program : public tonvel::SplashHost {
     }
 
   private:
+    tonvel::KeyCaps* keyCaps() {
+        if (waylandKeyboard_.connected()) return &waylandKeyboard_;
+        return &keyCaps_;
+    }
+
     void tellReports() {
         for (const auto& text : {midi_.report(), platformMidi_.report()})
             if (text) std::fprintf(stderr, "tonvel: %s\n", text->c_str());
@@ -151,6 +163,7 @@ class Program : public tonvel::SplashHost {
     tonvel::AlsaMixerDevice mixer_;
     tonvel::PianoWindow window_;
     tonvel::XkbKeyCaps keyCaps_{&window_};
+    tonvel::WaylandKeyboard waylandKeyboard_{&window_};
     tonvel::QtDialogs dialogs_{&window_};
     tonvel::QtWindowSystem windowSystem_{&window_};
     tonvel::QtDesktopShell shell_;
@@ -158,6 +171,7 @@ class Program : public tonvel::SplashHost {
     tonvel::QtAuxiliaryWindows auxiliary_{dialogs_, shell_, http_, programDirectory_.toStdString(),
                                           &window_};
     std::unique_ptr<tonvel::frmPiano> piano_;
+    tonvel::StayOnTopRefusal stayOnTopRefusal_{tonvel::kStayOnTopRefusedOnWayland};
     std::unique_ptr<tonvel::MidiInputPump> midiInputPump_;
     std::unique_ptr<tonvel::splash> splash_;
     std::unique_ptr<tonvel::SplashWindow> splashWindow_;

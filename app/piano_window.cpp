@@ -7,8 +7,10 @@
 #include <QToolTip>
 #include <QTouchEvent>
 
+#include "app/compositing.h"
 #include "app/key_translation.h"
 #include "app/model_painting.h"
+#include "app/window_shape.h"
 #include "resources/skin/skin_resources.h"
 #include "resources/skin_layout.h"
 
@@ -58,7 +60,15 @@ PianoWindow::PianoWindow() {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_AcceptTouchEvents);
+    // Before the window exists: it takes a surface with an alpha channel.
+    if (desktopComposites()) setAttribute(Qt::WA_TranslucentBackground);
     skin_ = skin::pixmap(QString::fromLatin1(skin::kPianoPicture), devicePixelRatioF());
+}
+
+void PianoWindow::seeThroughKeyColour(QRgb key) {
+    if (!testAttribute(Qt::WA_TranslucentBackground)) return;
+    skin_ = keyColourTransparent(skin_, key);
+    update();
 }
 
 TickLead PianoWindow::leadFor(const Timer& model) {

@@ -26,6 +26,9 @@ class PianoWindow : public QWidget {
                 OutputClock* clock = nullptr);
     // Redraws and brings the timers in line with the models, after every handler.
     void refresh();
+    // Where the desktop composes windows, the skin's pixels of colour `key` are drawn as
+    // transparent, so that the desktop shows through them at any scale.
+    void seeThroughKeyColour(QRgb key);
     // MIDI came in.
     void midiArrived() {
         run([](frmPiano& p) { p.MidiIn_Received(); });

@@ -1,13 +1,18 @@
 #include "app/topmost.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
 
 namespace tonvel {
 
+bool stayOnTopAvailable() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 void setTopmost(QWidget* window, bool on) {
     if (!window) return;
-    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on) {
+    if (stayOnTopAvailable() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on) {
         Qt::WindowFlags flags = window->windowFlags();
         flags.setFlag(Qt::WindowStaysOnTopHint, on);
         if (QWindow* handle = window->windowHandle()) {

@@ -1,6 +1,7 @@
 #include "app/window_mover.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QWidget>
@@ -60,6 +61,51 @@ class PointerFollower : public QObject {
     QPoint startWindow_;
 };
 
+// Hands the move to the compositor at the pointer's first move with the left button held. A
+// compositor (sway) may take a move asked for at the press after a quick click's release has
+// come, and then carries the window on the bare pointer until the next click.
+class MoveOnDrag : public QObject {
+  public:
+    explicit MoveOnDrag(QWidget* window) : QObject(window), window_(window) {
+        window->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != window_) return false;
+        switch (event->type()) {
+            case QEvent::MouseMove: {
+                const bool held =
+                    static_cast<QMouseEvent*>(event)->buttons().testFlag(Qt::LeftButton);
+                finish();
+                if (!held) return false;
+                if (QWindow* handle = window_->windowHandle()) handle->startSystemMove();
+                return true;
+            }
+            case QEvent::MouseButtonRelease:
+                if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) finish();
+                return false;
+            case QEvent::Hide:
+                finish();
+                return false;
+            default:
+                return false;
+        }
+    }
+
+  private:
+    void finish() {
+        window_->removeEventFilter(this);
+        deleteLater();
+    }
+
+    QPointer<QWidget> window_;
+};
+
+bool onWayland() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 }  // namespace
 
 void startWindowMove(QWidget* window, Qt::MouseButtons held) {
@@ -68,9 +114,15 @@ void startWindowMove(QWidget* window, Qt::MouseButtons held) {
     // A move follows the left button only: with another button the window manager would carry
     // the window on a bare pointer until the next left click.
     if (!(held & Qt::LeftButton)) return;
+    // One drag at a time. Not findChild: without a meta-object of its own the follower would
+    // be taken for any other child of the window.
+    for (QObject* child : window->children())
+        if (dynamic_cast<PointerFollower*>(child) || dynamic_cast<MoveOnDrag*>(child)) return;
+    if (onWayland()) {
+        new MoveOnDrag(window);
+        return;
+    }
     if (QWindow* handle = window->windowHandle(); handle && handle->startSystemMove()) return;
-    // One drag at a time.
-    if (window->findChild<PointerFollower*>(QString(), Qt::FindDirectChildrenOnly)) return;
     new PointerFollower(window);
 }
 

@@ -45,4 +45,22 @@ void applyKeyColourRegion(QWidget* window, const QImage& picture, QRgb key) {
     window->setMask(keyColourRegion(picture, key) + uncovered);
 }
 
+QImage keyColourTransparent(const QImage& picture, QRgb key) {
+    QImage out = picture.convertToFormat(QImage::Format_ARGB32);
+    const QRgb k = opaqueKey(key);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x)
+            if ((line[x] | 0xff000000u) == k) line[x] = 0;
+    }
+    return out;
+}
+
+QPixmap keyColourTransparent(const QPixmap& picture, QRgb key) {
+    if (picture.isNull()) return picture;
+    QPixmap out = QPixmap::fromImage(keyColourTransparent(picture.toImage(), key));
+    out.setDevicePixelRatio(picture.devicePixelRatio());
+    return out;
+}
+
 }  // namespace tonvel

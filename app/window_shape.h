@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPixmap>
 #include <QRegion>
 #include <QRgb>
 
@@ -20,5 +21,11 @@ QRegion keyColourRegionPerPixel(const QImage& picture, QRgb key);
 // pixels of the picture laid at its top-left corner. Window area the picture does not
 // cover stays in.
 void applyKeyColourRegion(QWidget* window, const QImage& picture, QRgb key);
+
+// The picture with every pixel whose colour (alpha ignored) is `key` made fully transparent,
+// the rest as it was; of the same size and density. Where the desktop composes windows, the
+// shape is drawn this way at the screen's own density.
+QImage keyColourTransparent(const QImage& picture, QRgb key);
+QPixmap keyColourTransparent(const QPixmap& picture, QRgb key);
 
 }  // namespace tonvel

@@ -3,6 +3,10 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <cstring>
+
+#include "app/key_translation.h"
+#include "app/keymap_reading.h"
 
 #ifdef TONVEL_HAVE_X11
 #include <X11/XKBlib.h>
@@ -42,9 +46,9 @@ KeySym keysymInGroup(XkbDescPtr xkb, uint32_t keycode, int group) {
 }  // namespace
 
 XkbKeyCaps::XkbKeyCaps(QObject* window) : window_(window) {
-    // Offscreen and other platforms without an X server of their own keep the US labels.
-    const QString platform = QGuiApplication::platformName();
-    if (platform != QLatin1String("xcb") && !platform.startsWith(QLatin1String("wayland"))) return;
+    // Elsewhere the X server, if any, is not the one that types into our window: on Wayland
+    // it is only Xwayland's, whose keymap follows its own windows.
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
     int error = 0, major = XkbMajorVersion, minor = XkbMinorVersion, reason = 0;
     display_ = XkbOpenDisplay(nullptr, &eventBase_, &error, &major, &minor, &reason);
     if (!display_) return;
@@ -74,9 +78,22 @@ void XkbKeyCaps::readLayout() {
         legends_.clear();
         return;
     }
-    legends_.read([&](uint32_t keycode) {
-        return static_cast<uint32_t>(keysymInGroup(xkb, keycode, state.group));
-    });
+    // A keyboard with a keymap of its own is read by symbol and leaves the labels to the
+    // keyboard that was there before it.
+    const bool positions = XkbGetNames(display_, XkbKeyNamesMask, xkb) != Success ||
+                           keycodesArePositions([&](uint32_t keycode) {
+                               if (!xkb->names || !xkb->names->keys ||
+                                   keycode < xkb->min_key_code || keycode > xkb->max_key_code)
+                                   return std::string();
+                               const char* name = xkb->names->keys[keycode].name;
+                               return std::string(name, strnlen(name, XkbKeyNameLength));
+                           });
+    setKeycodesArePositions(positions);
+    if (positions) {
+        legends_.read([&](uint32_t keycode) {
+            return static_cast<uint32_t>(keysymInGroup(xkb, keycode, state.group));
+        });
+    }
     XkbFreeKeyboard(xkb, 0, True);
 }
 

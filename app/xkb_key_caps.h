@@ -12,8 +12,8 @@ namespace tonvel {
 
 // The legends of the X server's active keyboard layout, read through its keyboard
 // extension. Whenever the layout or its active group changes, the legends are read again
-// and `window` is sent a KeyboardLayoutChange event. Without an X server every legend is
-// empty.
+// and `window` is sent a KeyboardLayoutChange event; key translation is told whether the
+// keymap's keycodes are places. Off X11 every legend is empty.
 class XkbKeyCaps : public QObject, public KeyCaps {
     Q_OBJECT
   public:

@@ -286,6 +286,20 @@ for pair in "shift+F1:^ About\.\.\.$:Escape" "ctrl+u:^  update\.\.\.$:x"; do
     await_window "$title" 0 >/dev/null || fail "$closer did not close the window \"$title\""
 done
 
+# Without a window manager the window follows the pointer itself: a drag of 80,60 on the bare
+# skin beside the banks moves it 80,60.
+xdotool windowfocus "$window" 2>/dev/null
+eval "$(xdotool getwindowgeometry --shell "$window")"
+x0=$X y0=$Y
+xdotool mousemove $((X + 20)) $((Y + 100)); sleep 0.2
+xdotool mousedown 1; sleep 0.2
+xdotool mousemove $((X + 60)) $((Y + 130)); sleep 0.3
+xdotool mousemove $((X + 100)) $((Y + 160)); sleep 0.3
+xdotool mouseup 1; sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[[ $((X - x0)),$((Y - y0)) == 80,60 ]] ||
+    fail "a drag of 80,60 without a window manager moved the window $((X - x0)),$((Y - y0))"
+
 # A bank stored through its menu survives a restart: right-click F3, choose item 41
 # ("Violin", program 40) with the keys, exit with Ctrl+X, start again and press F3.
 eval "$(xdotool getwindowgeometry --shell "$window")"

@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev librtmidi-dev libjack-jackd2-dev libfluidsynth-dev libasound2-dev libsystemd-dev
     libpulse-dev libpipewire-0.3-dev
     libx11-dev libxtst-dev libxkbcommon-dev qt6-svg-dev fonts-dejavu-core
+    libwayland-dev qt6-base-private-dev qt6-wayland
     fluid-soundfont-gm timgm6mb-soundfont
     libgtest-dev libgmock-dev libbenchmark-dev
     dpkg-dev file
@@ -16,7 +17,8 @@ if [[ "${1:-}" == "--tests" ]]; then
                pulseaudio pulseaudio-utils libasound2-plugins sox
                pipewire pipewire-pulse wireplumber dbus
                desktop-file-utils appstream lintian clang libclang-rt-dev dbus-daemon openbox gawk
-               dbus-bin at-spi2-core python3-pyatspi gir1.2-atspi-2.0 orca)
+               dbus-bin at-spi2-core python3-pyatspi gir1.2-atspi-2.0 orca
+               sway grim)
 fi
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit tests, the
-# tests against a real JACK server, the end-to-end test under Xvfb, the file tests as an
-# ordinary user, the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# tests against a real JACK server, the end-to-end test under Xvfb, the program natively on a
+# headless Wayland compositor, the file tests as an ordinary user, the unit tests again
+# under AddressSanitizer and UndefinedBehaviorSanitizer,
 # the tests of the threaded code under ThreadSanitizer, and a short run of every fuzz target.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -59,7 +60,8 @@ run_check "window tests under Xvfb" xvfb-run -a -s "-screen 0 1024x768x24" \
     env QT_QPA_PLATFORM=xcb build-ci/tests/tonvel_app_tests --gtest_brief=1
 
 for check in scripts/jack_midi_test.sh scripts/midi_input_test.sh scripts/mixer_test.sh scripts/pipewire_test.sh \
-    scripts/e2e_test.sh scripts/face_test.sh scripts/a11y_test.sh scripts/orca_test.sh; do
+    scripts/e2e_test.sh scripts/face_test.sh scripts/a11y_test.sh scripts/orca_test.sh \
+    scripts/wayland_test.sh; do
     [[ -f $check ]] && run_check "$(basename "$check" .sh)" bash "$check" build-ci
 done
 

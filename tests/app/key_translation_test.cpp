@@ -1,6 +1,7 @@
 #include "app/key_translation.h"
 
 #include <gtest/gtest.h>
+#include <xkbcommon/xkbcommon.h>
 
 #include <QKeyEvent>
 
@@ -83,6 +84,14 @@ TEST(KeyTranslation, KeypadKeysArePadsWhateverNumLock) {
     EXPECT_EQ(translateKeyEvent(seven).keyCode, 103);
     const QKeyEvent mainHome(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
     EXPECT_EQ(translateKeyEvent(mainHome).keyCode, 36);
+}
+
+// A keyboard with a keymap of its own numbers its keys as it likes: its Z may come as keycode 9,
+// an ordinary keyboard's Escape.
+TEST(KeyTranslation, KeysAreReadByPlaceOrBySymbolAsTheKeymapAsks) {
+    const QKeyEvent z(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier, 9, XKB_KEY_z, 0);
+    EXPECT_EQ(translateKeyEvent(z, 0, KeyReading::ByPosition).keyCode, 27);
+    EXPECT_EQ(translateKeyEvent(z, 0, KeyReading::BySymbol).keyCode, 'Z');
 }
 
 }  // namespace

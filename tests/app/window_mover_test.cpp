@@ -47,6 +47,22 @@ TEST(WindowMover, WindowFollowsThePointerUntilTheLeftButtonIsReleased) {
     EXPECT_EQ(window.pos(), QPoint(110, 90));
 }
 
+// The window's other children (its accessibility, for one) are no drag already running.
+TEST(WindowMover, OtherChildrenOfTheWindowDoNotStopTheMove) {
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        GTEST_SKIP() << "a window manager may run the move itself";
+    QWidget window(nullptr, Qt::FramelessWindowHint);
+    new QObject(&window);
+    window.setGeometry(100, 80, 200, 100);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QCursor::setPos(150, 120);
+    startWindowMove(&window, Qt::LeftButton);
+    sendMouse(&window, QEvent::MouseMove, QPoint(230, 180), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(window.pos(), QPoint(180, 140));
+    sendMouse(&window, QEvent::MouseButtonRelease, QPoint(230, 180), Qt::LeftButton, Qt::NoButton);
+}
+
 TEST(WindowMover, MoveWithoutTheLeftButtonHeldEndsAtOnce) {
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         GTEST_SKIP() << "a window manager may run the move itself";

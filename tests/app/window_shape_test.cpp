@@ -89,6 +89,29 @@ TEST(WindowShape, WindowGetsThePictureShapeAndKeepsUncoveredArea) {
     EXPECT_EQ(mask.boundingRect(), QRect(0, 0, 6, 3));
 }
 
+// Where the desktop composes windows the shape is drawn: transparent exactly outside it, at
+// the picture's own density.
+TEST(WindowShape, TransparentPixelsAreExactlyTheKeyColouredOnes) {
+    const QImage image = picture({"..##~", "#o#.#", "~~~.."});
+    const QImage seen = keyColourTransparent(image, kWhite);
+    const QRegion shape = keyColourRegion(image, kWhite);
+    ASSERT_EQ(seen.size(), image.size());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const bool in = shape.contains(QPoint(x, y));
+            EXPECT_EQ(qAlpha(seen.pixel(x, y)), in ? 255 : 0) << x << "," << y;
+            if (in) {
+                EXPECT_EQ(seen.pixel(x, y), image.pixel(x, y)) << x << "," << y;
+            }
+        }
+    QPixmap dense = QPixmap::fromImage(image.scaled(10, 6));
+    dense.setDevicePixelRatio(2);
+    const QPixmap drawn = keyColourTransparent(dense, kWhite);
+    EXPECT_EQ(drawn.devicePixelRatio(), 2);
+    EXPECT_EQ(drawn.size(), dense.size());
+    EXPECT_EQ(qAlpha(drawn.toImage().pixel(1, 1)), 0);
+}
+
 TEST(WindowShape, SkinShapeHoldsEveryControlAndCutsTheCorners) {
     skin::initResources();
     const QImage piano(skin::kPianoPicture);
