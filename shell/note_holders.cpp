@@ -21,6 +21,7 @@ bool NoteHolders::press(Hand hand, int channel, int note, int velocity) {
     const bool alreadySounding = std::any_of(holds_.begin(), holds_.end(), same);
     if (!alreadySounding && !out_.noteOn(channel, note, velocity)) return false;
     holds_.push_back({hand, c, n});
+    if (onPress) onPress(channel, note);
     return true;
 }
 
