@@ -43,8 +43,8 @@ std::optional<int> busiestPart(const Song& song) {
     std::optional<int> busiest;
     for (int channel = 0; channel < 16; ++channel) {
         if (channel == kSongDrumChannel || song.notes[static_cast<size_t>(channel)] == 0) continue;
-        if (!busiest || song.notes[static_cast<size_t>(channel)] >
-                            song.notes[static_cast<size_t>(*busiest)])
+        if (!busiest ||
+            song.notes[static_cast<size_t>(channel)] > song.notes[static_cast<size_t>(*busiest)])
             busiest = channel;
     }
     return busiest;
@@ -60,7 +60,8 @@ int partShift(const Song& song, int channel, int lowest, int keys) {
         int fitting = 0;
         for (int note = 0; note < 128; ++note) {
             const int moved = note + 12 * octaves;
-            if (moved >= lowest && moved < lowest + keys) fitting += count[static_cast<size_t>(note)];
+            if (moved >= lowest && moved < lowest + keys)
+                fitting += count[static_cast<size_t>(note)];
         }
         if (fitting > bestFitting) {
             bestFitting = fitting;

@@ -199,6 +199,7 @@ class frmPiano {
     // The open song's name, where it is, and what it does, for a screen reader; empty with no
     // song open.
     std::string songDescription() const;
+    std::string songPlace() const;
     bool songPlaying() const { return songPlayer_ != nullptr; }
     // A line the status line shows while a song plays, which changes by itself.
     bool statusShowsSong() const { return !PCap.caption.empty() && PCap.caption == songLine_; }
@@ -239,8 +240,8 @@ class frmPiano {
     std::array<Label, 36> KK;  // key labels
     Timer tmrCap{.enabled = false, .interval = 700};
     Timer tmrBeat{.enabled = false, .interval = 80};
-    Timer tmrPlay{.enabled = false, .interval = 1};  // plays a recording back, or a song
-    Timer tmrSong{.enabled = false, .interval = 250};  // a song's place on the status line
+    Timer tmrPlay{.enabled = false, .interval = 1};      // plays a recording back, or a song
+    Timer tmrSong{.enabled = false, .interval = 250};    // a song's place on the status line
     Timer tmrExport{.enabled = false, .interval = 100};  // an export's progress
     // Lit while a recording is made.
     Shape shpRec;
@@ -382,6 +383,7 @@ class frmPiano {
     std::optional<int> songPart_;
     std::unique_ptr<SongPlayer> songPlayer_;
     SongPlayer::TimePoint lastSongTick_{};
+    SongPlayer::TimePoint placeAt_{};            // when the song's place was last shown
     std::string songLine_;                       // as last written to the status line
     std::array<uint8_t, 36 + 12> songLights_{};  // keys, then pads: 1 sounding, 2 awaited
     std::unique_ptr<SoundExportRun> export_;

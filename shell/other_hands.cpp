@@ -30,8 +30,8 @@ void frmPiano::showPad(size_t j) {
     const int code = j < state.drumKeyCodes.size() ? state.drumKeyCodes[j] : -1;
     const bool byKey = code >= 0 && code <= 255 && state.keyPlayed[static_cast<size_t>(code)] == 1;
     const auto note = j < state.drumPadNotes.size() ? state.drumPadNotes[j] : std::nullopt;
-    const bool lit =
-        byKey || songLights_[shpKeys.size() + j] != 0 || (note && holders_.heldBesidesKeys(9, *note));
+    const bool lit = byKey || songLights_[shpKeys.size() + j] != 0 ||
+                     (note && holders_.heldBesidesKeys(9, *note));
     shpDrums[j].fillColor = lit ? kPadSounding : kPadAtRest;
 }
 

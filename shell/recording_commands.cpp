@@ -197,7 +197,8 @@ void frmPiano::setRecordingChecks() {
         if (item.name == "mnu_Rrecord") item.checked = take_ != nullptr;
         if (item.name == "mnu_Rplay") {
             item.checked = playback_ != nullptr || songPlayer_ != nullptr;
-            item.caption = playsSong_ && song_ ? "&Play Song\tCtrl+P" : "&Play Last Recording\tCtrl+P";
+            item.caption =
+                playsSong_ && song_ ? "&Play Song\tCtrl+P" : "&Play Last Recording\tCtrl+P";
         }
     }
 }

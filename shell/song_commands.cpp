@@ -17,8 +17,7 @@ constexpr int kNoteOffset = 50;
 constexpr int kKeys = 36;
 // While the song waits for the player, the timer only keeps its count.
 constexpr int kIdleTick = 250;
-const std::vector<std::string> kSongFilters = {"MIDI Files (*.mid *.midi *.kar)",
-                                               "All Files (*)"};
+const std::vector<std::string> kSongFilters = {"MIDI Files (*.mid *.midi *.kar)", "All Files (*)"};
 const std::vector<std::string> kSoundFilters = {"WAV Sound (*.wav)", "FLAC Sound (*.flac)"};
 
 std::string lowered(std::string text) {
@@ -40,8 +39,9 @@ int milliseconds(SongPlayer::TimePoint::duration d) {
 
 void frmPiano::mnu_opensong_Click() {
     const std::string start = song_ && !songFolder_.empty() ? songFolder_ : recordingsDirectory;
+    std::optional<std::string> path;
     suspendKeys();
-    const auto path = services_.dialogs.openFileName("Open Song", start, kSongFilters);
+    showModal([&] { path = services_.dialogs.openFileName("Open Song", start, kSongFilters); });
     resumeKeys();
     if (path && !unloaded_) openSong(*path);
 }
@@ -95,8 +95,7 @@ void frmPiano::setSongMenus() {
     for (MenuItem* menu : {&mMenu, &mnu_RMNU}) {
         for (auto& item : menu->children) {
             if (item.name == "mnu_part" || item.name == "mnu_Rpart") item.children = parts;
-            if (item.name == "mnu_waitforme" || item.name == "mnu_Rwait")
-                item.checked = waitForMe_;
+            if (item.name == "mnu_waitforme" || item.name == "mnu_Rwait") item.checked = waitForMe_;
             if (item.name == "mnu_export" || item.name == "mnu_Rexport")
                 item.caption = export_ ? "Cancel &Export\tCtrl+E" : "&Export Sound...\tCtrl+E";
         }
@@ -116,8 +115,8 @@ void frmPiano::mnu_waitforme_Click() {
     if (waitForMe_ && song_ && waitPart()) {
         const int shift = partShift(*song_, *waitPart(), lowestKeyNote());
         if (shift != 0)
-            PCap.caption += std::string(", part moved ") + (shift > 0 ? "up " : "down ") +
-                            octaves(shift);
+            PCap.caption +=
+                std::string(", part moved ") + (shift > 0 ? "up " : "down ") + octaves(shift);
     }
 }
 
@@ -239,7 +238,8 @@ void frmPiano::showSongLights() {
         for (size_t i = 0; i < kKeys; ++i) {
             const int note = static_cast<int>(i) + lowestKeyNote();
             for (int channel = 0; channel < 16 && !lights[i]; ++channel)
-                if (channel != kSongDrumChannel && songPlayer_->sounds(channel, note)) lights[i] = 1;
+                if (channel != kSongDrumChannel && songPlayer_->sounds(channel, note))
+                    lights[i] = 1;
         }
         for (const int note : songPlayer_->awaited()) {
             const int key = note - lowestKeyNote();
@@ -282,17 +282,22 @@ void frmPiano::tmrSong_Timer() {
         return;
     }
     // The song's line comes back once the status line is free again.
+    placeAt_ = clock().now();
     if (!PCap.caption.empty() && PCap.caption != songLine_) return;
-    PCap.caption = songStatus(clock().now());
+    PCap.caption = songStatus(placeAt_);
     songLine_ = PCap.caption;
+}
+
+std::string frmPiano::songPlace() const {
+    if (!song_) return {};
+    const int64_t at = songPlayer_ ? songPlayer_->position(std::max(lastSongTick_, placeAt_)) : 0;
+    return clockText(at) + " of " + clockText(song_->lengthMs);
 }
 
 std::string frmPiano::songDescription() const {
     if (!song_) return "No song";
     std::string text = "Song: " + song_->name;
-    if (!songPlayer_) return text + ", " + clockText(song_->lengthMs) + ", stopped";
-    text += ", " + clockText(songPlayer_->position(lastSongTick_)) + " of " +
-            clockText(song_->lengthMs);
+    if (!songPlayer_) return text + ", stopped";
     const auto awaited = songPlayer_->awaited();
     if (awaited.empty()) return text + ", playing";
     text += ", waiting for ";
@@ -316,14 +321,16 @@ void frmPiano::mnu_export_Click() {
         name = song_->name;
     } else if (lastRecording_) {
         piece = *lastRecording_;
-        name = lastRecordingPath_.empty() ? "Tonvel"
-                                          : std::filesystem::path(lastRecordingPath_).stem().string();
+        name = lastRecordingPath_.empty()
+                   ? "Tonvel"
+                   : std::filesystem::path(lastRecordingPath_).stem().string();
     } else if (const auto newest = newestRecording(recordingsDirectory)) {
         std::string why;
         auto read = loadRecording(*newest, &why);
         if (!read) {
-            services_.dialogs.messageBox("Unable to Export the Recording!!\r" + *newest + "\r" + why,
-                                         MessageIcon::Critical, MessageButtons::Ok, kProgramTitle);
+            services_.dialogs.messageBox(
+                "Unable to Export the Recording!!\r" + *newest + "\r" + why, MessageIcon::Critical,
+                MessageButtons::Ok, kProgramTitle);
             return;
         }
         piece = std::move(*read);
@@ -334,15 +341,18 @@ void frmPiano::mnu_export_Click() {
         return;
     }
     if (!services_.soundExport) {
-        services_.dialogs.messageBox("Unable to Export the Sound!!\rThe built-in synthesizer is "
-                                     "not there to render it.",
-                                     MessageIcon::Critical, MessageButtons::Ok, kProgramTitle);
+        services_.dialogs.messageBox(
+            "Unable to Export the Sound!!\rThe built-in synthesizer is "
+            "not there to render it.",
+            MessageIcon::Critical, MessageButtons::Ok, kProgramTitle);
         return;
     }
+    std::optional<std::string> path;
     suspendKeys();
-    auto path = services_.dialogs.saveFileName("Export Sound",
-                                               recordingsDirectory + "/" + name + ".wav",
-                                               kSoundFilters);
+    showModal([&] {
+        path = services_.dialogs.saveFileName(
+            "Export Sound", recordingsDirectory + "/" + name + ".wav", kSoundFilters);
+    });
     resumeKeys();
     if (!path || path->empty() || unloaded_) return;
     SoundExportJob job;
@@ -371,8 +381,8 @@ void frmPiano::tmrExport_Timer() {
     }
     if (!export_->finished()) {
         if (!export_->cancelled())
-            PCap.caption = "Exporting Sound : " +
-                           std::to_string(std::lround(export_->progress() * 100)) + "%";
+            PCap.caption =
+                "Exporting Sound : " + std::to_string(std::lround(export_->progress() * 100)) + "%";
         return;
     }
     finishExport();
@@ -386,9 +396,9 @@ void frmPiano::finishExport() {
         PCap.caption = "Export Sound : CANCELLED";
     } else if (const auto failure = run->failure()) {
         PCap.caption = "Export Sound : FAILED";
-        services_.dialogs.messageBox("Unable to Export the Sound!!\r" + exportPath_ + "\r" +
-                                         *failure,
-                                     MessageIcon::Critical, MessageButtons::Ok, kProgramTitle);
+        services_.dialogs.messageBox(
+            "Unable to Export the Sound!!\r" + exportPath_ + "\r" + *failure, MessageIcon::Critical,
+            MessageButtons::Ok, kProgramTitle);
     } else {
         std::string shown = exportPath_;
         if (!homeDirectory.empty() && shown.rfind(homeDirectory + "/", 0) == 0)

@@ -128,8 +128,8 @@ class FluidExportRun : public SoundExportRun {
             }
             if (fluid_file_renderer_process_block(fluid.renderer) != FLUID_OK)
                 return writeFailure(temporary);
-            progress_.store(std::min(0.99, static_cast<double>(frame) /
-                                               static_cast<double>(lastFrame + tail + 1)));
+            progress_.store(std::min(
+                0.99, static_cast<double>(frame) / static_cast<double>(lastFrame + tail + 1)));
         }
         delete_fluid_file_renderer(fluid.renderer);
         fluid.renderer = nullptr;
