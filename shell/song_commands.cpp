@@ -17,6 +17,7 @@ constexpr int kNoteOffset = 50;
 constexpr int kKeys = 36;
 // While the song waits for the player, the timer only keeps its count.
 constexpr int kIdleTick = 250;
+constexpr auto kSongStart = std::chrono::milliseconds(20);
 const std::vector<std::string> kSongFilters = {"MIDI Files (*.mid *.midi *.kar)", "All Files (*)"};
 const std::vector<std::string> kSoundFilters = {"WAV Sound (*.wav)", "FLAC Sound (*.flac)"};
 
@@ -149,8 +150,10 @@ double frmPiano::songSpeed() const {
 
 void frmPiano::startSong() {
     const auto now = clock().now();
-    songPlayer_ =
-        std::make_unique<SongPlayer>(song_, now, songSpeed(), waitPart(), lowestKeyNote());
+    // A moment from now, so that its first messages leave at their time as all others do.
+    songPlayer_ = std::make_unique<SongPlayer>(song_, now + kSongStart, songSpeed(), waitPart(),
+                                               lowestKeyNote());
+    lastSongTick_ = now;
     tmrPlay.enabled = true;
     tmrSong.enabled = true;
     setRecordingChecks();
@@ -162,7 +165,8 @@ void frmPiano::startSong() {
         PCap.caption = std::string("Part moved ") + (shift > 0 ? "up " : "down ") + octaves(shift);
         tmrCap.enabled = true;
     }
-    songTick();
+    showSongLights();
+    scheduleSong();
 }
 
 void frmPiano::songTick() {
