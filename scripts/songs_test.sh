@@ -180,5 +180,4 @@ box=$(xdotool search --onlyvisible --name '^:: Tonvel 1.0 ::$' 2>/dev/null | hea
 [[ $(ls -A "$HOME/Music/Tonvel" | wc -l) -eq 3 ]] || fail "something was left: $(ls -A "$HOME/Music/Tonvel")"
 xdotool key Return
 stop_and_wait "$program"; program=""
-echo "songs: $((failures == 0 ? 3 : 3 - (failures > 3 ? 3 : failures))) passed, $((failures > 3 ? 3 : failures)) failed"
 [[ $failures -eq 0 ]]
