@@ -9,7 +9,8 @@ what the program made of them.
   songs.py timing PATH RECEIVED         the file's messages against what a JACK receiver got
                                         (tonvel_jack_receiver lines), each on its own clock from
                                         the first message; deviation in milliseconds
-  songs.py sound EXPORTED RECORDED      level and onsets of two WAV files
+  songs.py sound EXPORTED RECORDED [MIDI]  level and onsets of two WAV files (and of each
+                                        against the notes of the MIDI file they were made of)
 """
 import warnings
 warnings.filterwarnings("ignore", category=DeprecationWarning)
@@ -132,14 +133,15 @@ def envelope(path):
 
 def onsets(levels):
     found, quiet_floor = [], 10 ** (-50 / 20)
-    for t in range(30, len(levels)):
-        before = max(levels[t - 30:t - 10]) or 1e-9
-        if levels[t] > quiet_floor and levels[t] > 3 * before and (not found or t - found[-1] > 80):
+    # A rise to twice the loudest of the 20 ms before (but the last 3).
+    for t in range(20, len(levels)):
+        before = max(levels[t - 20:t - 3]) or 1e-9
+        if levels[t] > quiet_floor and levels[t] > 2 * before and (not found or t - found[-1] > 80):
             found.append(t)
     return found
 
 
-def sound(exported, recorded):
+def sound(exported, recorded, midi=None):
     a, b = envelope(exported), envelope(recorded)
     first_a, first_b = onsets(a), onsets(b)
     if not first_a or not first_b:
@@ -173,6 +175,22 @@ def sound(exported, recorded):
     print("level %.2f dB exported, %.2f dB heard (difference %.2f dB); %d onsets, %d matched within 50 ms: "
           "median %.0f p90 %.0f p99 %.0f max %.0f ms"
           % (level_a, level_b, level_a - level_b, len(first_a), len(matched), median, p90, p99, worst))
+    if midi:
+        # Each against the file's own note times: which of the two keeps them.
+        notes, now = [], 0.0
+        for message in mido.MidiFile(midi):
+            now += message.time
+            if message.type == 'note_on' and message.velocity > 0 and (not notes or now * 1000 - notes[-1] > 1):
+                notes.append(now * 1000)
+        for name, found in (("exported", first_a), ("heard", first_b)):
+            offsets = [min(found, key=lambda x: abs(x - n - (found[0] - notes[0]))) - n for n in notes]
+            middle = sorted(offsets)[len(offsets) // 2]
+            spread = [abs(o - middle) for o in offsets]
+            tenth = max(1, len(offsets) // 10)
+            drift = sorted(offsets[-tenth:])[tenth // 2] - sorted(offsets[:tenth])[tenth // 2]
+            m, p, q, w = percentiles(spread)
+            print("%s against the file's %d notes: median %.0f p90 %.0f p99 %.0f max %.0f ms, "
+                  "drift over the piece %.0f ms" % (name, len(notes), m, p, q, w, drift))
     return 0
 
 
@@ -185,4 +203,4 @@ if __name__ == '__main__':
     elif what == 'timing':
         sys.exit(timing(sys.argv[2], sys.argv[3]))
     elif what == 'sound':
-        sys.exit(sound(sys.argv[2], sys.argv[3]))
+        sys.exit(sound(sys.argv[2], sys.argv[3], sys.argv[4] if len(sys.argv) > 4 else None))
