@@ -101,7 +101,8 @@ shoot() {
         sleep 0.1
     done
     sleep 0.5
-    xdotool type --delay 20 "$work/Evening Song.mid"
+    # The dialog opens in the recordings folder, where the song is.
+    xdotool type --delay 30 "Evening Song.mid"
     xdotool key Return
     sleep 0.8
     xdotool windowfocus --sync "$window" 2>/dev/null
@@ -122,7 +123,8 @@ shoot() {
     cleanup
 }
 
-csvmidi >"$work/Evening Song.mid" <<'CSV' || fail "csvmidi"
+mkdir -p "$HOME/Music/Tonvel"
+csvmidi >"$HOME/Music/Tonvel/Evening Song.mid" <<'CSV' || fail "csvmidi"
 0, 0, Header, 0, 1, 480
 1, 0, Start_track
 1, 0, Tempo, 500000

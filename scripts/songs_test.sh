@@ -31,29 +31,42 @@ fail() {
     failures=$((failures + 1))
 }
 
-# Ctrl+O, then the file's path typed into the file dialog.
+# Ctrl+O, then the file's name typed into the file dialog, which opens in the recordings
+# folder, where the songs are: a short name leaves the dialog's completion nothing to offer.
 open_song() {
+    local shown=""
     xdotool key ctrl+o
     for _ in $(seq 50); do
-        xdotool search --onlyvisible --name '^Open Song$' >/dev/null 2>&1 && break
+        shown=$(xdotool search --onlyvisible --name '^Open Song$' 2>/dev/null | head -n1)
+        [[ -n $shown ]] && break
         sleep 0.1
     done
-    sleep 0.3
-    xdotool type --delay 2 "$1"
-    xdotool key Return
+    [[ -n $shown ]] || { fail "no file dialog for $1"; return 1; }
     sleep 0.5
+    xdotool type --delay 30 "$1"
+    xdotool key Return
+    for _ in $(seq 30); do
+        xdotool search --onlyvisible --name '^Open Song$' >/dev/null 2>&1 || break
+        sleep 0.1
+    done
+    if xdotool search --onlyvisible --name '^Open Song$' >/dev/null 2>&1; then
+        xdotool key Escape
+        fail "the file dialog did not take $1"
+    fi
     xdotool windowfocus --sync "$window" 2>/dev/null
     sleep 0.3
 }
 
 session_start "$build" 64 || exit 1
 echo "== songs at a JACK port"
+songs_dir=$HOME/Music/Tonvel
+mkdir -p "$songs_dir"
 for form in 1 0; do
-    song=$work/song-f$form.mid
+    song=$songs_dir/song-f$form.mid
     songs piece "$song" 20 "$form"
     from=$(received_lines)
     xruns=$(grep -c XRun "$work/jackd.log")
-    open_song "$song"
+    open_song "$(basename "$song")" || continue
     "$xkey" down 37; "$xkey" tap 33 30; "$xkey" up 37   # Ctrl+P
     sleep 22
     tail -n +$((from + 1)) "$received" >"$work/got.txt"
@@ -77,7 +90,7 @@ done
 echo "== Wait for Me"
 # The melody (channel 1) waits for the player: 60 at 0.5 s, 62 at 1 s; the bass (channel 2)
 # plays 48 at once and 50 with the melody's first note.
-wait_song=$work/wait.mid
+wait_song=$songs_dir/wait.mid
 csvmidi >"$wait_song" <<'CSV'
 0, 0, Header, 0, 1, 500
 1, 0, Start_track
@@ -95,7 +108,7 @@ csvmidi >"$wait_song" <<'CSV'
 1, 1500, End_track
 0, 0, End_of_file
 CSV
-open_song "$wait_song"
+open_song wait.mid
 xdotool key alt+m; sleep 0.4; xdotool key w; sleep 0.4    # the main menu's "Wait for Me"
 xdotool windowfocus --sync "$window" 2>/dev/null
 from=$(received_lines)
