@@ -63,7 +63,10 @@ CommandLineVerdict readCommandLine(const QStringList& arguments) {
         "connected to Tonvel's input port (ALSA sequencer, and JACK while a server runs) as "
         "they are plugged in, and play as the keys do; other sources are connected from the "
         "settings menu (Alt+S, Midi Input). With \"Mouse Plays Keys\" checked there, the "
-        "mouse and fingers play the keys on the screen.\nAn installed copy keeps its settings "
+        "mouse and fingers play the keys on the screen.\nCtrl+R records, Ctrl+P plays the last "
+        "recording or the song opened with Ctrl+O (a MIDI file; Wait for Me in the main menu "
+        "waits for the player's part), Ctrl+E exports either as a WAV or FLAC file.\nAn "
+        "installed copy keeps its settings "
         "in ~/.local/share/tonvel. The users manual opens from the help menu (Alt+H)."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));

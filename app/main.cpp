@@ -32,6 +32,7 @@
 #include "app/xkb_key_caps.h"
 #include "foundation/output_clock.h"
 #include "midi/input/platform_midi_input.h"
+#include "midi/synth/fluid_sound_export.h"
 #include "midi/ports/platform_midi_system.h"
 #include "midi/sender/scheduled_midi_system.h"
 #include "mixer/backends/alsa_mixer_device.h"
@@ -49,7 +50,11 @@ class Program : public tonvel::SplashHost {
             const tonvel::SoundOptions& sound)
         : programDirectory_(std::move(programDirectory)),
           executableDirectory_(std::move(executableDirectory)),
-          platformMidi_(sound) {}
+          platformMidi_(sound),
+          exporter_(sound.soundFont.empty()
+                        ? tonvel::SoundFontSearch::systemDefault()
+                        : tonvel::SoundFontSearch{sound.soundFont.parent_path(),
+                                                  {sound.soundFont.filename().string()}}) {}
 
     void loadMainWindow() override {
         if (!piano_) {
@@ -57,7 +62,8 @@ class Program : public tonvel::SplashHost {
             if (splashWindow_) splashWindow_->refresh();
             piano_ = std::make_unique<tonvel::frmPiano>(
                 tonvel::FrmPianoServices{midi_, dialogs_, windowSystem_, shell_, auxiliary_,
-                                         keyCaps(), &clock_, &midiInput_, &preferences_},
+                                         keyCaps(), &clock_, &midiInput_, &preferences_,
+                                         &exporter_},
                 programDirectory_.toStdString());
             piano_->helpDirectory = tonvel::chooseHelpDirectory(executableDirectory_).toStdString();
             piano_->unloadSplash = [this] { unloadSplash(); };
@@ -160,6 +166,8 @@ class Program : public tonvel::SplashHost {
     tonvel::PlatformMidiSystem platformMidi_;
     tonvel::ScheduledMidiSystem midi_{platformMidi_};
     tonvel::OutputClock clock_;
+    // Sound files sound like the built-in synthesizer: its SoundFont and level.
+    tonvel::FluidSoundExporter exporter_;
     tonvel::AlsaMixerDevice mixer_;
     tonvel::PianoWindow window_;
     tonvel::XkbKeyCaps keyCaps_{&window_};

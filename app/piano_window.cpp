@@ -1,8 +1,11 @@
 #include "app/piano_window.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QToolTip>
 #include <QTouchEvent>
@@ -62,6 +65,7 @@ PianoWindow::PianoWindow() {
     setAttribute(Qt::WA_AcceptTouchEvents);
     // Before the window exists: it takes a surface with an alpha channel.
     if (desktopComposites()) setAttribute(Qt::WA_TranslucentBackground);
+    setAcceptDrops(true);
     skin_ = skin::pixmap(QString::fromLatin1(skin::kPianoPicture), devicePixelRatioF());
 }
 
@@ -116,12 +120,24 @@ void PianoWindow::attach(frmPiano* piano, ScheduledMidiSystem* timedOutput, Outp
             const bool playing = piano_->tmrPlay.enabled;
             piano_->tmrPlay_Timer();
             // The end shows on the face, once the tick is over.
-            if (piano_->tmrPlay.enabled != playing)
+            if (piano_->tmrPlay.enabled != playing) {
                 QTimer::singleShot(0, this, [this] { refresh(); });
+            } else if (piano_->songPlaying()) {
+                // A song lights keys: they show when its messages leave.
+                QTimer::singleShot(timedOutput_ ? kTimedLead : std::chrono::milliseconds(0), this,
+                                   [this] {
+                                       update();
+                                       if (refreshed) refreshed();
+                                   });
+            }
         },
         leadFor(piano->tmrPlay)));
     timers_.push_back(std::make_unique<TimerBinding>(
         piano->tmrCap, [this] { run([](frmPiano& p) { p.tmrCap_Timer(); }); }));
+    timers_.push_back(std::make_unique<TimerBinding>(
+        piano->tmrSong, [this] { run([](frmPiano& p) { p.tmrSong_Timer(); }); }));
+    timers_.push_back(std::make_unique<TimerBinding>(
+        piano->tmrExport, [this] { run([](frmPiano& p) { p.tmrExport_Timer(); }); }));
 }
 
 void PianoWindow::refresh() {
@@ -420,6 +436,20 @@ void PianoWindow::closeEvent(QCloseEvent* event) {
         p.Form_Unload();
     });
     event->accept();
+}
+
+void PianoWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const auto urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.first().isLocalFile()) event->acceptProposedAction();
+}
+
+void PianoWindow::dropEvent(QDropEvent* event) {
+    const auto urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) return;
+    const std::string path = urls.first().toLocalFile().toStdString();
+    bool taken = false;
+    run([&](frmPiano& p) { taken = p.Form_FileDropped(path); });
+    if (taken) event->acceptProposedAction();
 }
 
 std::string PianoWindow::toolTipAt(const QPoint& at) const {

@@ -1,10 +1,13 @@
 #include "app/qt_dialogs.h"
 
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QRegularExpression>
 
 namespace tonvel {
 
@@ -114,6 +117,53 @@ std::optional<std::string> QtDialogs::inputBox(const std::string& prompt, const 
     dialog.move(x, y);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.textValue().toStdString();
+}
+
+namespace {
+
+QStringList filterList(const std::vector<std::string>& filters) {
+    QStringList list;
+    for (const auto& filter : filters) list << QString::fromStdString(filter);
+    return list;
+}
+
+// "WAV Sound (*.wav)" gives "wav".
+QString suffixOf(const QString& filter) {
+    const int star = filter.indexOf(QStringLiteral("*."));
+    if (star < 0) return {};
+    const int end = filter.indexOf(QRegularExpression(QStringLiteral("[ )]")), star);
+    const QString suffix = filter.mid(star + 2, end < 0 ? -1 : end - star - 2);
+    return suffix == QStringLiteral("*") ? QString() : suffix;
+}
+
+}  // namespace
+
+std::optional<std::string> QtDialogs::openFileName(const std::string& title,
+                                                   const std::string& start,
+                                                   const std::vector<std::string>& filters) {
+    QFileDialog dialog(mainWindow_, QString::fromStdString(title), QString::fromStdString(start));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filterList(filters));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<std::string> QtDialogs::saveFileName(const std::string& title,
+                                                   const std::string& start,
+                                                   const std::vector<std::string>& filters) {
+    QFileDialog dialog(mainWindow_, QString::fromStdString(title));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(filterList(filters));
+    const QFileInfo suggested(QString::fromStdString(start));
+    dialog.setDirectory(suggested.absolutePath());
+    dialog.selectFile(suggested.fileName());
+    // A name typed without its ending takes the chosen kind's.
+    if (!filters.empty()) dialog.setDefaultSuffix(suffixOf(QString::fromStdString(filters[0])));
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
 }
 
 }  // namespace tonvel

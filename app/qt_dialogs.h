@@ -18,6 +18,10 @@ class QtDialogs : public Dialogs {
                                         bool eitherButton) override;
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
                                         const std::string& defaultAnswer, int x, int y) override;
+    std::optional<std::string> openFileName(const std::string& title, const std::string& start,
+                                            const std::vector<std::string>& filters) override;
+    std::optional<std::string> saveFileName(const std::string& title, const std::string& start,
+                                            const std::vector<std::string>& filters) override;
 
   private:
     QPointer<QWidget> mainWindow_;

@@ -29,6 +29,20 @@ class Dialogs {
     // (x, y) is the top-left corner in screen pixels. Empty on Cancel.
     virtual std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
                                                 const std::string& defaultAnswer, int x, int y) = 0;
+    // A file to open, or a name to save to, chosen by the user; empty on Cancel. `start` is the
+    // folder or the suggested file; `filters` read "MIDI Files (*.mid *.midi)".
+    virtual std::optional<std::string> openFileName(const std::string& title,
+                                                    const std::string& start,
+                                                    const std::vector<std::string>& filters) {
+        (void)title, (void)start, (void)filters;
+        return std::nullopt;
+    }
+    virtual std::optional<std::string> saveFileName(const std::string& title,
+                                                    const std::string& start,
+                                                    const std::vector<std::string>& filters) {
+        (void)title, (void)start, (void)filters;
+        return std::nullopt;
+    }
 };
 
 struct ScreenPoint {

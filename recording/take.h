@@ -17,6 +17,7 @@ namespace tonvel {
 class SoundingNotes {
   public:
     void follow(uint32_t message);
+    bool sounds(int channel, int note) const { return notes_.contains({channel, note}); }
     // Note-offs for everything still sounding, lowest channel and note first, then the lift of
     // every pedal still down.
     std::vector<uint32_t> silencing() const;

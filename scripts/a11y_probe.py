@@ -122,8 +122,8 @@ def main():
     frame = frames[0]
     check(frame.getRoleName() == "frame", "the main window is a frame: " + frame.getRoleName())
     controls = list(frame)
-    check(len(controls) == 72, "72 controls (%d)" % len(controls))
-    if len(controls) != 72:
+    check(len(controls) == 74, "74 controls (%d)" % len(controls))
+    if len(controls) != 74:
         return 1
 
     def control(i):
@@ -166,6 +166,9 @@ def main():
           "the recording mark: %s %s" % (roles[70], control(70).name))
     check(roles[71] == "label" and control(71).name == "Sustain pedal up",
           "the pedal mark: %s %s" % (roles[71], control(71).name))
+    check(roles[72] == "label" and control(72).name == "No song",
+          "the song: %s %s" % (roles[72], control(72).name))
+    check(roles[73] == "label", "the song's place: %s" % roles[73])
 
     pyatspi.Registry.registerEventListener(
         on_event, "object:property-change:accessible-name", "object:property-change:accessible-value",

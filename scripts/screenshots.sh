@@ -92,8 +92,51 @@ shoot() {
     import -window root -crop "$(screen_box)" +repage "$work/raw.png" || fail "import"
     cut_out "$work/raw.png" "$images/menus$suffix.png"
     xdotool key Escape Escape
+    sleep 0.3
+
+    # A song under Wait for Me: its bass sounds (orange), its melody waits for E 4 (green).
+    xdotool key ctrl+o
+    for _ in $(seq 50); do
+        xdotool search --onlyvisible --name '^Open Song$' >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    sleep 0.5
+    # The dialog opens in the recordings folder, where the song is.
+    xdotool type --delay 30 "Evening Song.mid"
+    xdotool key Return
+    sleep 0.8
+    xdotool windowfocus --sync "$window" 2>/dev/null
+    xdotool key alt+m
+    sleep 0.5
+    xdotool key w
+    sleep 0.5
+    xdotool key ctrl+p
+    sleep 1.5
+    import -window root -crop "$(screen_box)" +repage "$work/raw.png" || fail "import"
+    cut_out "$work/raw.png" "$images/song$suffix.png"
+    # The main menu with the song's items.
+    xdotool key alt+m
+    sleep 0.8
+    import -window root -crop "$(screen_box)" +repage "$work/raw.png" || fail "import"
+    cut_out "$work/raw.png" "$images/songmenu$suffix.png"
+    xdotool key Escape
     cleanup
 }
+
+mkdir -p "$HOME/Music/Tonvel"
+csvmidi >"$HOME/Music/Tonvel/Evening Song.mid" <<'CSV' || fail "csvmidi"
+0, 0, Header, 0, 1, 480
+1, 0, Start_track
+1, 0, Tempo, 500000
+1, 0, Note_on_c, 1, 57, 80
+1, 480, Note_on_c, 0, 64, 90
+1, 960, Note_off_c, 0, 64, 0
+1, 960, Note_on_c, 0, 62, 90
+1, 1440, Note_off_c, 0, 62, 0
+1, 1440, Note_off_c, 1, 57, 0
+1, 1440, End_track
+0, 0, End_of_file
+CSV
 
 shoot 1 ""
 shoot 2 "@2x"

@@ -60,7 +60,7 @@ run_check "window tests under Xvfb" xvfb-run -a -s "-screen 0 1024x768x24" \
     env QT_QPA_PLATFORM=xcb build-ci/tests/tonvel_app_tests --gtest_brief=1
 
 for check in scripts/jack_midi_test.sh scripts/midi_input_test.sh scripts/mixer_test.sh scripts/pipewire_test.sh \
-    scripts/e2e_test.sh scripts/face_test.sh scripts/a11y_test.sh scripts/orca_test.sh \
+    scripts/e2e_test.sh scripts/songs_test.sh scripts/face_test.sh scripts/a11y_test.sh scripts/orca_test.sh \
     scripts/wayland_test.sh; do
     [[ -f $check ]] && run_check "$(basename "$check" .sh)" bash "$check" build-ci
 done

@@ -168,8 +168,10 @@ std::vector<AccessibleItem> accessibleItems(const frmPiano& piano) {
         items.push_back(key);
     }
 
-    items.push_back(item(AccessibleKind::StatusLine, 0, AccessibleRole::StatusBar,
-                         piano.PCap.caption, piano.PCap.rect));
+    auto status = item(AccessibleKind::StatusLine, 0, AccessibleRole::StatusBar, piano.PCap.caption,
+                       piano.PCap.rect);
+    status.quiet = piano.statusShowsSong();
+    items.push_back(status);
     const bool recording = piano.lblRec.visible;
     auto mark = item(AccessibleKind::RecordingMark, 0, AccessibleRole::Label,
                      recording ? "Recording on" : "Recording off",
@@ -185,6 +187,14 @@ std::vector<AccessibleItem> accessibleItems(const frmPiano& piano) {
     pedalMark.checkable = true;
     pedalMark.checked = pedal;
     items.push_back(pedalMark);
+    // Both over the status line, where the song shows.
+    auto song = item(AccessibleKind::SongMark, 0, AccessibleRole::Label, piano.songDescription(),
+                     piano.PCap.rect, "Ctrl + O, Ctrl + P");
+    song.checkable = true;
+    song.checked = piano.songPlaying();
+    items.push_back(song);
+    items.push_back(item(AccessibleKind::SongPlace, 0, AccessibleRole::Label, piano.songPlace(),
+                         piano.PCap.rect));
     return items;
 }
 
@@ -197,6 +207,8 @@ AccessibleDifference accessibleDifference(const std::vector<AccessibleItem>& bef
         switch (item.kind) {
             case AccessibleKind::RecordingMark:
                 return change.stateChanged ? 0 : -1;
+            case AccessibleKind::SongMark:
+                return change.nameChanged ? 0 : -1;
             case AccessibleKind::Rhythm:
                 return change.nameChanged ? 1 : -1;
             case AccessibleKind::Bank:
@@ -208,7 +220,7 @@ AccessibleDifference accessibleDifference(const std::vector<AccessibleItem>& bef
             case AccessibleKind::WindowButton:
                 return change.stateChanged ? 5 : -1;
             case AccessibleKind::StatusLine:
-                return change.nameChanged && !item.name.empty() ? 6 : -1;
+                return change.nameChanged && !item.name.empty() && !item.quiet ? 6 : -1;
             default:
                 return -1;
         }

@@ -30,7 +30,9 @@ enum class AccessibleKind {
     StatusLine,
     RecordingMark,
     PedalMark,
-    Other,  // a control of another window
+    SongMark,   // the open song and what it does
+    SongPlace,  // where it is
+    Other,      // a control of another window
 };
 
 struct AccessibleValue {
@@ -53,6 +55,7 @@ struct AccessibleItem {
     Rect rect;              // pixels of the window
     bool hasValue = false;  // the sliders
     AccessibleValue value;
+    bool quiet = false;  // its changes are never spoken: a song's running place
 
     bool operator==(const AccessibleItem&) const = default;
 };

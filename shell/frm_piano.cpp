@@ -27,6 +27,7 @@ frmPiano::frmPiano(FrmPianoServices services, std::string programDirectory)
     helpDirectory = programDirectory_ + "/help";
     recordingsDirectory = programDirectory_ + "/recordings";
     midiOut.onSent = [this](uint32_t message) { recordSent(message); };
+    holders_.onPress = [this](int channel, int note) { songNotePlayed(channel, note); };
     midiOut.onDropped = [this](const void* source, std::chrono::steady_clock::time_point after) {
         if (take_) take_->forget(source, after);
         // A stopped rhythm ends what it played, recorded like any note-off.
@@ -272,6 +273,10 @@ void frmPiano::Form_Unload() {
         services_.preferences->setText(
             "MidiDevice/Name", mnuDevice[static_cast<size_t>(midiOut.midiDeviceId)].caption);
     stopPlayback();
+    // A sound file half made is taken away.
+    if (export_) export_->cancel();
+    export_.reset();
+    tmrExport.enabled = false;
     releaseAllKeys();
     releaseHands({Hand::Kind::Mouse, Hand::Kind::Touch});
     pedalDown(Hand{Hand::Kind::Keys, kSpaceKey}, false);
@@ -333,6 +338,14 @@ void frmPiano::menuChosen(const MenuChoice& choice) {
         mnu_playrec_Click();
     } else if (choice.name == "mnu_Rrecfolder") {
         mnu_recfolder_Click();
+    } else if (choice.name == "mnu_opensong" || choice.name == "mnu_Ropensong") {
+        mnu_opensong_Click();
+    } else if (choice.name == "mnu_waitforme" || choice.name == "mnu_Rwait") {
+        mnu_waitforme_Click();
+    } else if (choice.name == "mnuPart") {
+        mnuPart_Click(choice.index);
+    } else if (choice.name == "mnu_export" || choice.name == "mnu_Rexport") {
+        mnu_export_Click();
     }
 }
 

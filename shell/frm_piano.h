@@ -15,9 +15,11 @@
 #include "foundation/services.h"
 #include "midi/midi_input.h"
 #include "midi/midi_out.h"
+#include "midi/sound_export.h"
 #include "performance/beat_styles.h"
 #include "performance/performance_state.h"
 #include "performance/settings_file.h"
+#include "recording/song_player.h"
 #include "recording/take.h"
 #include "shell/note_holders.h"
 
@@ -36,6 +38,8 @@ inline constexpr uint32_t kPadSounding = 0x0080FF;
 inline constexpr int kSpaceKey = 32;  // the sustain pedal
 inline constexpr uint32_t kPedalLit = 0x40C0FF;
 inline constexpr uint32_t kPedalDark = 0x404040;
+// Keys a song waits for the player to play.
+inline constexpr uint32_t kAwaitedFill = 0x40C000;
 
 struct FrmPianoServices {
     MidiSystem& midi;
@@ -51,6 +55,8 @@ struct FrmPianoServices {
     MidiInput* midiInput = nullptr;
     // Without it choices beyond the settings file last for the run only.
     Preferences* preferences = nullptr;
+    // Without it nothing can be exported as sound.
+    SoundExporter* soundExport = nullptr;
 };
 
 // The main window: its controls as plain models and its handlers. The front end
@@ -183,6 +189,26 @@ class frmPiano {
     void mnu_recfolder_Click();
     void tmrPlay_Timer();
 
+    // Songs to play along with, Wait for Me, and pieces exported as sound.
+    void mnu_opensong_Click();
+    void openSong(const std::string& path);
+    // A file dropped on the window; false when it is nothing the window opens.
+    bool Form_FileDropped(const std::string& path);
+    void mnu_waitforme_Click();
+    void mnuPart_Click(int index);
+    void mnu_export_Click();
+    void tmrSong_Timer();
+    void tmrExport_Timer();
+    // The open song's name, where it is, and what it does, for a screen reader; empty with no
+    // song open.
+    std::string songDescription() const;
+    std::string songPlace() const;
+    bool songPlaying() const { return songPlayer_ != nullptr; }
+    // A line the status line shows while a song plays, which changes by itself.
+    bool statusShowsSong() const { return !PCap.caption.empty() && PCap.caption == songLine_; }
+    // What a computer key shows on piano key `key` (0..35).
+    std::string keyLegend(int key) const;
+
     // Runs the handler of a chosen menu item.
     void menuChosen(const MenuChoice& choice);
 
@@ -217,7 +243,9 @@ class frmPiano {
     std::array<Label, 36> KK;  // key labels
     Timer tmrCap{.enabled = false, .interval = 700};
     Timer tmrBeat{.enabled = false, .interval = 80};
-    Timer tmrPlay{.enabled = false, .interval = 1};  // plays a recording back
+    Timer tmrPlay{.enabled = false, .interval = 1};      // plays a recording back, or a song
+    Timer tmrSong{.enabled = false, .interval = 250};    // a song's place on the status line
+    Timer tmrExport{.enabled = false, .interval = 100};  // an export's progress
     // Lit while a recording is made.
     Shape shpRec;
     Label lblRec;
@@ -314,6 +342,19 @@ class frmPiano {
     void stopPlayback(bool early = true);
     void waitForPlayback(int64_t ms);
     void setRecordingChecks();
+    void setSongMenus();
+    void startSong();
+    void songTick();
+    void stopSong(bool early);
+    void scheduleSong();
+    void showSongLights();
+    void songTempoChanged();
+    void songNotePlayed(int channel, int note);
+    std::string songStatus(SongPlayer::TimePoint now) const;
+    double songSpeed() const;
+    std::optional<int> waitPart() const;
+    int lowestKeyNote() const;
+    void finishExport();
 
     // The timer whose tick is sending: a recording forgets what a stopped timer sent ahead.
     struct SendingFor {
@@ -339,6 +380,18 @@ class frmPiano {
     std::vector<MidiInputEvent> incoming_;
     std::unique_ptr<Take> take_;
     std::unique_ptr<Playback> playback_;
+    std::shared_ptr<const Song> song_;
+    std::string songFolder_;
+    bool waitForMe_ = false;
+    bool playsSong_ = false;  // Ctrl+P plays the song rather than the last recording
+    std::optional<int> songPart_;
+    std::unique_ptr<SongPlayer> songPlayer_;
+    SongPlayer::TimePoint lastSongTick_{};
+    SongPlayer::TimePoint placeAt_{};            // when the song's place was last shown
+    std::string songLine_;                       // as last written to the status line
+    std::array<uint8_t, 36 + 12> songLights_{};  // keys, then pads: 1 sounding, 2 awaited
+    std::unique_ptr<SoundExportRun> export_;
+    std::string exportPath_;
     int64_t playbackWaitLeft_ = 0;  // ms still to wait after the timer's present interval
     std::optional<std::vector<TimedMessage>> lastRecording_;
     std::string lastRecordingPath_;

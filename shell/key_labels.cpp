@@ -108,3 +108,13 @@ void frmPiano::mnu_Rshowklbl_Click() {
 }
 
 }  // namespace tonvel
+
+namespace tonvel {
+
+std::string frmPiano::keyLegend(int key) const {
+    for (size_t i = 0; i < kKeyLabels.size(); ++i)
+        if (static_cast<int>(kKeyLabels[i].pianoKey) == key) return KK[i].caption;
+    return "?";
+}
+
+}  // namespace tonvel

@@ -86,6 +86,10 @@ void frmPiano::Form_KeyDown(int keyCode, int shift) {
             mnu_record_Click();
         } else if (keyCode == 'P') {
             mnu_playrec_Click();
+        } else if (keyCode == 'O') {
+            mnu_opensong_Click();
+        } else if (keyCode == 'E') {
+            mnu_export_Click();
         }
     } else if (shift == kShiftMask) {
         if (keyCode == kF1) {

@@ -26,6 +26,7 @@ bool NoteHolders::press(Hand hand, int channel, int note, int velocity) {
     } else {
         holds_.push_back({hand, c, n});
     }
+    if (onPress) onPress(channel, note);
     return true;
 }
 

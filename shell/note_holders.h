@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "midi/midi_out.h"
@@ -52,6 +53,9 @@ class NoteHolders {
     // Held by some hand other than the computer keyboard's keys.
     bool heldBesidesKeys(int channel, int note) const;
     bool anySounding() const;
+
+    // Told of every note a hand starts to hold, after its note-on left.
+    std::function<void(int channel, int note)> onPress;
 
   private:
     struct Hold {

@@ -12,10 +12,17 @@ void frmPiano::showKey(size_t i) {
     if (i >= shpKeys.size()) return;
     const int code = i < state.pianoKeyCodes.size() ? state.pianoKeyCodes[i] : -1;
     const bool byKey = code >= 0 && code <= 255 && state.keyPlayed[static_cast<size_t>(code)] == 1;
-    const bool lit =
-        byKey || holders_.heldBesidesKeys(0, static_cast<int>(i) + state.baseKey + kNoteOffset);
+    const uint8_t song = songLights_[i];
+    const bool lit = byKey || song != 0 ||
+                     holders_.heldBesidesKeys(0, static_cast<int>(i) + state.baseKey + kNoteOffset);
+    // A key the song waits for keeps its own colour, whoever else holds it.
+    const uint32_t fill = song == 2 ? kAwaitedFill : kKeyLightFill;
     shpKeys[i].visible = lit;
-    if (wkeys[i].exists) wkeys[i].visible = lit;
+    shpKeys[i].fillColor = fill;
+    if (wkeys[i].exists) {
+        wkeys[i].visible = lit;
+        wkeys[i].fillColor = fill;
+    }
 }
 
 void frmPiano::showPad(size_t j) {
@@ -23,7 +30,8 @@ void frmPiano::showPad(size_t j) {
     const int code = j < state.drumKeyCodes.size() ? state.drumKeyCodes[j] : -1;
     const bool byKey = code >= 0 && code <= 255 && state.keyPlayed[static_cast<size_t>(code)] == 1;
     const auto note = j < state.drumPadNotes.size() ? state.drumPadNotes[j] : std::nullopt;
-    const bool lit = byKey || (note && holders_.heldBesidesKeys(9, *note));
+    const bool lit = byKey || songLights_[shpKeys.size() + j] != 0 ||
+                     (note && holders_.heldBesidesKeys(9, *note));
     shpDrums[j].fillColor = lit ? kPadSounding : kPadAtRest;
 }
 
@@ -44,6 +52,7 @@ void frmPiano::showHeldNotes() {
         heldElsewhere_[shpKeys.size() + j] = held;
         showPad(j);
     }
+    if (songPlayer_) showSongLights();
 }
 
 void frmPiano::pedalDown(Hand hand, bool down) {

@@ -56,8 +56,9 @@ void frmPiano::finishRecording(bool atExit) {
     take_.reset();
     shpRec.visible = lblRec.visible = false;
     setRecordingChecks();
-    // Kept for Ctrl+P even when it cannot be saved.
+    // Kept for Ctrl+P even when it cannot be saved; Ctrl+P plays it rather than a song now.
     lastRecording_ = messages;
+    playsSong_ = false;
     const std::string path = newRecordingPath(recordingsDirectory, std::time(nullptr));
     if (const auto failure = saveRecording(path, messages)) {
         lastRecordingPath_.clear();
@@ -107,11 +108,17 @@ void frmPiano::reportKeptRecording() {
 }
 
 void frmPiano::mnu_playrec_Click() {
+    if (songPlayer_) {
+        stopPlayback();
+        PCap.caption = "Playing Song : OFF";
+        return;
+    }
     if (playback_) {
         stopPlayback();
         PCap.caption = "Playing Recording : OFF";
         return;
     }
+    if (playsSong_ && song_) return startSong();
     std::optional<std::vector<TimedMessage>> messages = lastRecording_;
     if (!messages) {
         const auto newest = newestRecording(recordingsDirectory);
@@ -154,6 +161,7 @@ void frmPiano::waitForPlayback(int64_t ms) {
 }
 
 void frmPiano::tmrPlay_Timer() {
+    if (songPlayer_) return songTick();
     const SendingFor sending(*this, &tmrPlay);
     if (!playback_) {
         tmrPlay.enabled = false;
@@ -171,6 +179,7 @@ void frmPiano::tmrPlay_Timer() {
 }
 
 void frmPiano::stopPlayback(bool early) {
+    stopSong(early);
     if (!playback_) return;
     tmrPlay.enabled = false;
     // What the timer handed over ahead of its time must not sound after the note-offs.
@@ -186,7 +195,11 @@ void frmPiano::stopPlayback(bool early) {
 void frmPiano::setRecordingChecks() {
     for (auto& item : mnu_RMNU.children) {
         if (item.name == "mnu_Rrecord") item.checked = take_ != nullptr;
-        if (item.name == "mnu_Rplay") item.checked = playback_ != nullptr;
+        if (item.name == "mnu_Rplay") {
+            item.checked = playback_ != nullptr || songPlayer_ != nullptr;
+            item.caption =
+                playsSong_ && song_ ? "&Play Song\tCtrl+P" : "&Play Last Recording\tCtrl+P";
+        }
     }
 }
 

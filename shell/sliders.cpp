@@ -68,6 +68,7 @@ void frmPiano::lblIntro_MouseMove(int button, int, float, float y) {
     lblIntro.toolTip = "Tempo : " + lblIntrHold.caption;
     lblTmpo.caption = formatSingle(offset);
     SStatus("tmpo");
+    songTempoChanged();
 }
 
 void frmPiano::lblIntro_MouseDown(int button, int shift, float x, float y) {

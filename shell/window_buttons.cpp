@@ -21,7 +21,7 @@ MenuItem separator(const std::string& name) {
 MenuItem frmPiano::rightClickMenu() {
     // Item 0 is the key labels' check mark; the rest are set with the captions at load.
     MenuItem menu{.name = "mnu_RMNU", .caption = "RightClick"};
-    menu.children.resize(10);
+    menu.children.resize(15);
     return menu;
 }
 
@@ -45,10 +45,20 @@ void frmPiano::setMenuCaptions() {
                                    separator("mnu_Rsep3"),
                                    item("mnu_Rrecord", "&Record\tCtrl+R"),
                                    item("mnu_Rplay", "&Play Last Recording\tCtrl+P"),
-                                   item("mnu_Rrecfolder", "&Open Recordings Folder")};
+                                   item("mnu_Rrecfolder", "&Open Recordings Folder"),
+                                   separator("mnu_Rsep4"),
+                                   item("mnu_Ropensong", "&Open Song...\tCtrl+O"),
+                                   item("mnu_Rwait", "&Wait for Me"),
+                                   item("mnu_Rpart", "P&art to Play"),
+                                   item("mnu_Rexport", "&Export Sound...\tCtrl+E")};
     std::copy(std::begin(rightClick), std::end(rightClick), mnu_RMNU.children.begin() + 1);
     mMenu.children = {item("mnu_refresh", "&Refresh Piano\tControl+F5"),
                       item("mnu_update", "Check for &Updates\tCtrl+U"),
+                      separator("sep5"),
+                      item("mnu_opensong", "&Open Song...\tCtrl+O"),
+                      item("mnu_waitforme", "&Wait for Me"),
+                      item("mnu_part", "P&art to Play"),
+                      item("mnu_export", "&Export Sound...\tCtrl+E"),
                       separator("sep1"),
                       item("mnu_email", "Contact &Email"),
                       separator("sep2"),
@@ -62,6 +72,7 @@ void frmPiano::setMenuCaptions() {
                          item("mnu_license", "License &Info"),
                          separator("sep4"),
                          item("mnu_about", "&About\tShift+F1")};
+    setSongMenus();
 }
 
 // A menu takes the keyboard while it is open, key-ups included.

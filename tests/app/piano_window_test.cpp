@@ -4,10 +4,14 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -164,6 +168,27 @@ namespace tonvel {
 namespace {
 
 // Each finger plays its own key, so a chord can be touched; lifting them ends it.
+// A MIDI file dropped on the window opens as the song; any other file is refused.
+TEST_F(PianoWindowTest, AMidiFileDroppedOnTheWindowOpensAsTheSong) {
+    for (const char* name : {"notes.txt", "Dropped.MID"}) {
+        std::ofstream(dir / name, std::ios::binary) << std::string(
+            "MThd\0\0\0\6\0\0\0\1\1\xE0MTrk\0\0\0\x0C\0\x90\x3C\x40\x60\x80\x3C\0"
+            "\0\xFF\x2F\0",
+            34);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString((dir / name).string()))});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&window, &enter);
+        EXPECT_TRUE(enter.isAccepted()) << name;
+        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &drop);
+        const bool song = std::string(name) == "Dropped.MID";
+        EXPECT_EQ(drop.isAccepted(), song) << name;
+        EXPECT_EQ(piano->PCap.caption == "Song : Dropped  0:00", song) << piano->PCap.caption;
+    }
+}
+
 TEST_F(PianoWindowTest, FingersOnTheKeysPlayAChord) {
     piano->mnu_mousekeys_Click();
     const auto centre = [&](size_t i) {

@@ -40,6 +40,7 @@ TEST_F(AccessibleNames, EveryControlOnceInReadingOrder) {
         {AccessibleKind::Tempo, 1},         {AccessibleKind::Pad, 12},
         {AccessibleKind::Key, 36},          {AccessibleKind::StatusLine, 1},
         {AccessibleKind::RecordingMark, 1}, {AccessibleKind::PedalMark, 1},
+        {AccessibleKind::SongMark, 1},      {AccessibleKind::SongPlace, 1},
     };
     const auto list = items();
     size_t at = 0;
@@ -62,6 +63,8 @@ TEST_F(AccessibleNames, RolesOfEachKind) {
             : item.kind == AccessibleKind::StatusLine    ? AccessibleRole::StatusBar
             : item.kind == AccessibleKind::RecordingMark ? AccessibleRole::Label
             : item.kind == AccessibleKind::PedalMark     ? AccessibleRole::Label
+            : item.kind == AccessibleKind::SongMark      ? AccessibleRole::Label
+            : item.kind == AccessibleKind::SongPlace     ? AccessibleRole::Label
                                                          : AccessibleRole::Button;
         EXPECT_EQ(item.role, expected) << item.name;
     }

@@ -78,7 +78,7 @@ TEST_F(PopupMenus, HeldMenusShowTheirCurrentState) {
     const bool labelsShown = piano->mnu_Rshowklbl.checked;
     piano->lblOver_MouseDown(2, 0, 5, 5);
     const MenuItem& rightClick = dialogs.menus.back().menu;
-    ASSERT_EQ(rightClick.children.size(), 10u);
+    ASSERT_EQ(rightClick.children.size(), 15u);
     EXPECT_EQ(rightClick.children[0].name, "mnu_Rshowklbl");
     EXPECT_EQ(rightClick.children[0].checked, labelsShown);
     EXPECT_EQ(rightClick.children[2].caption, "Users &Manual\tCtrl+?");

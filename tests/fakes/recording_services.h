@@ -86,6 +86,9 @@ class RecordingDialogs : public Dialogs {
     std::deque<MessageAnswer> messageAnswers;
     std::deque<std::optional<MenuChoice>> menuAnswers;
     std::deque<std::optional<std::string>> inputAnswers;
+    // File dialogs: each asked for as "title: start", answered from `fileAnswers`.
+    std::vector<std::string> fileDialogs;
+    std::deque<std::optional<std::string>> fileAnswers;
     // Run while a menu, or a message or input box, is open, to act meanwhile.
     std::function<void()> whileMenuOpen;
     std::function<void()> whileBoxOpen;
@@ -96,6 +99,23 @@ class RecordingDialogs : public Dialogs {
                                         bool eitherButton) override;
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
                                         const std::string& defaultAnswer, int x, int y) override;
+    std::optional<std::string> openFileName(const std::string& title, const std::string& start,
+                                            const std::vector<std::string>&) override {
+        return fileAnswer(title, start);
+    }
+    std::optional<std::string> saveFileName(const std::string& title, const std::string& start,
+                                            const std::vector<std::string>&) override {
+        return fileAnswer(title, start);
+    }
+
+  private:
+    std::optional<std::string> fileAnswer(const std::string& title, const std::string& start) {
+        fileDialogs.push_back(title + ": " + start);
+        if (fileAnswers.empty()) return std::nullopt;
+        auto answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
 };
 
 class RecordingWindowSystem : public WindowSystem {
