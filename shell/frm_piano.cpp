@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "performance/names_file.h"
+#include "platform/file_write.h"
 #include "resources/default_files.h"
 #include "resources/skin_layout.h"
 
@@ -279,9 +280,8 @@ void frmPiano::Form_Unload() {
     finishRecording(true);
     keepUnsavedRecording();
     midiOut.closeMidiOut();
-    std::error_code ignored;
-    std::filesystem::remove(pathInProgramDirectory("ins.ins"), ignored);
-    std::filesystem::remove(pathInProgramDirectory("license.txt"), ignored);
+    removeFile(pathInProgramDirectory("ins.ins"));
+    removeFile(pathInProgramDirectory("license.txt"));
 }
 
 void frmPiano::menuChosen(const MenuChoice& choice) {
