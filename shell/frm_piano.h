@@ -51,6 +51,8 @@ struct FrmPianoServices {
     MidiInput* midiInput = nullptr;
     // Without it choices beyond the settings file last for the run only.
     Preferences* preferences = nullptr;
+    // Without it failures are told on the status line only.
+    Notices* notices = nullptr;
 };
 
 // The main window: its controls as plain models and its handlers. The front end
@@ -265,8 +267,16 @@ class frmPiano {
     void buildMidiInputMenu();
     void refreshDeviceMenu();
     void playKeyWith(Hand hand, int key);
+    // The preferences, with what went wrong with their file told.
+    std::string preferenceText(const std::string& key);
+    void setPreferenceText(const std::string& key, const std::string& value);
     std::vector<std::string> preferenceList(const std::string& key);
     void setPreferenceList(const std::string& key, const std::vector<std::string>& values);
+    void tellPreferenceFailures();
+    // A failure, told once on the status line and beyond the window. Before the window is first
+    // active, the status line shows it then.
+    void tell(const std::string& text);
+    void showNotices();
     void noteStepDown(int keyCode, int shift);
     void noteStepUp(int keyCode);
     void releaseAllKeys();
@@ -339,6 +349,9 @@ class frmPiano {
     std::optional<std::vector<TimedMessage>> lastRecording_;
     std::string lastRecordingPath_;
     std::string keptRecording_;  // kept at the last exit, to be told of once the window is up
+    // Failures for the status line, shown once the window has been active.
+    std::vector<std::string> untold_;
+    bool active_ = false;
     std::vector<BeatSection> beatSections_;  // of the chosen style
     FrmPianoServices services_;
     std::string programDirectory_;

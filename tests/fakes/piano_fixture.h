@@ -34,7 +34,7 @@ class PianoFixture : public ::testing::Test {
         extractDefaultFile(kResourceNames, (dir / "ins.ins").string());
         piano = std::make_unique<frmPiano>(
             FrmPianoServices{midi, dialogs, window, shell, windows, keyCapsService, &clock,
-                             &midiInput, &preferences},
+                             &midiInput, preferencesService, &notices},
             dir.string());
         piano->Form_Initialize();
         piano->Form_Load();
@@ -67,6 +67,8 @@ class PianoFixture : public ::testing::Test {
     ManualClock clock;  // none: the window has no layout to ask
     FakeMidiInput midiInput;
     FakePreferences preferences;
+    Preferences* preferencesService = &preferences;
+    RecordingNotices notices;
     std::unique_ptr<frmPiano> piano;
 };
 
