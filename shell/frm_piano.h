@@ -317,6 +317,8 @@ class frmPiano {
     void keepUnsavedRecording();
     void takeKeptRecording();
     void reportKeptRecording();
+    // `path` from "~" where it is in the home folder.
+    std::string shownPath(const std::string& path) const;
     // `early`: before the recording's end, dropping what waits to leave.
     void stopPlayback(bool early = true);
     void waitForPlayback(int64_t ms);
@@ -348,7 +350,9 @@ class frmPiano {
     int64_t playbackWaitLeft_ = 0;  // ms still to wait after the timer's present interval
     std::optional<std::vector<TimedMessage>> lastRecording_;
     std::string lastRecordingPath_;
-    std::string keptRecording_;  // kept at the last exit, to be told of once the window is up
+    // Kept at the last exit, told of once the window is up; the usual name was taken then.
+    std::vector<std::string> keptRecordings_;
+    bool keptUnderAnotherName_ = false;
     // Failures for the status line, shown once the window has been active.
     std::vector<std::string> untold_;
     bool active_ = false;
