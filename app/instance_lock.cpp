@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/file_write.h"
+
 namespace tonvel {
 
 namespace {
@@ -45,8 +47,7 @@ bool InstanceLock::acquire() {
     const auto folder = instanceLockFolder(std::getenv("XDG_RUNTIME_DIR"), std::getenv("TMPDIR"));
     if (!folder) return true;
     path_ = *folder + "/tonvel.lock";
-    // Close-on-exec: a browser started from the program must not keep the lock after it ends.
-    const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = openHeldFile(path_);
     if (fd < 0) {
         path_.clear();
         return true;

@@ -19,11 +19,11 @@
 #include "app/qt_desktop_shell.h"
 #include "app/qt_dialogs.h"
 #include "app/qt_http_fetch.h"
-#include "app/qt_preferences.h"
 #include "app/qt_window_system.h"
 #include "app/splash_window.h"
 #include "app/startup_after_paint.h"
 #include "app/stay_on_top_refusal.h"
+#include "app/stderr_notices.h"
 #include "app/termination_signals.h"
 #include "app/topmost.h"
 #include "app/wayland_keyboard.h"
@@ -36,6 +36,7 @@
 #include "midi/ports/platform_midi_system.h"
 #include "midi/sender/scheduled_midi_system.h"
 #include "mixer/backends/alsa_mixer_device.h"
+#include "performance/preferences_file.h"
 #include "resources/skin/skin_resources.h"
 #include "shell/frm_piano.h"
 #include "windows/splash.h"
@@ -63,7 +64,7 @@ class Program : public tonvel::SplashHost {
             piano_ = std::make_unique<tonvel::frmPiano>(
                 tonvel::FrmPianoServices{midi_, dialogs_, windowSystem_, shell_, auxiliary_,
                                          keyCaps(), &clock_, &midiInput_, &preferences_,
-                                         &exporter_},
+                                         &exporter_, &notices_},
                 programDirectory_.toStdString());
             piano_->helpDirectory = tonvel::chooseHelpDirectory(executableDirectory_).toStdString();
             piano_->unloadSplash = [this] { unloadSplash(); };
@@ -160,7 +161,9 @@ class Program : public tonvel::SplashHost {
 
     QString programDirectory_;
     QString executableDirectory_;
-    tonvel::QtPreferences preferences_{programDirectory_ + QStringLiteral("/tonvel.ini")};
+    tonvel::PreferencesFile preferences_{
+        (programDirectory_ + QStringLiteral("/tonvel.ini")).toStdString()};
+    tonvel::StderrNotices notices_;
     // Before the output, so that its JACK client takes the program's name.
     tonvel::PlatformMidiInput midiInput_;
     tonvel::PlatformMidiSystem platformMidi_;

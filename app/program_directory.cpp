@@ -3,14 +3,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
+
+#include "platform/file_write.h"
 
 namespace tonvel {
 
 namespace {
 bool canWriteIn(const QString& directory) {
-    QTemporaryFile probe(directory + QStringLiteral("/.tonvel-write-test-XXXXXX"));
-    return probe.open();
+    return canCreateFilesIn(directory.toStdString());
 }
 
 QString installedHelpDirectory(const QString& executableDirectory) {

@@ -97,6 +97,16 @@ class Preferences {
     virtual void setList(const std::string& key, const std::vector<std::string>& values) = 0;
     virtual std::string text(const std::string& key) = 0;
     virtual void setText(const std::string& key, const std::string& value) = 0;
+    // What went wrong reading or saving them that was not told yet; each failure comes once.
+    virtual std::optional<std::string> failure() = 0;
+};
+
+// Where the program tells what went wrong beyond its window, for whoever started it to read
+// later: standard error.
+class Notices {
+  public:
+    virtual ~Notices() = default;
+    virtual void tell(const std::string& text) = 0;
 };
 
 }  // namespace tonvel

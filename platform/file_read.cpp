@@ -19,6 +19,8 @@ ReadFailure failureOf(int error) {
         case EACCES:
         case EPERM:
             return ReadFailure::NoPermission;
+        case ELOOP:
+            return ReadFailure::Link;
         default:
             return ReadFailure::Other;
     }
@@ -26,12 +28,18 @@ ReadFailure failureOf(int error) {
 
 }  // namespace
 
-FileStart readFileStart(const std::string& path, size_t limit) {
+FileStart readFileStart(const std::string& path, size_t limit, Links links) {
     FileStart result;
+    const auto fail = [&result](int error) {
+        result.bytes.clear();
+        result.failure = failureOf(error);
+        result.error = error;
+    };
     // Not blocking: a pipe placed under the file's name must not hold the program up.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK |
+                                            (links == Links::Refuse ? O_NOFOLLOW : 0));
     if (fd < 0) {
-        result.failure = failureOf(errno);
+        fail(errno);
         return result;
     }
     struct stat info {};
@@ -51,8 +59,7 @@ FileStart readFileStart(const std::string& path, size_t limit) {
             continue;
         }
         if (got < 0) {
-            result.bytes.clear();
-            result.failure = failureOf(errno);
+            fail(errno);
             break;
         }
         result.bytes.resize(old + static_cast<size_t>(got));

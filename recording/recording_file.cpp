@@ -28,26 +28,37 @@ std::string recordingFileName(const std::tm& when) {
     return name;
 }
 
+std::string numberedPath(const std::string& path, int n) {
+    if (n < 2) return path;
+    const fs::path original(path);
+    fs::path numbered = original;
+    numbered.replace_filename(original.stem().string() + " (" + std::to_string(n) + ")" +
+                              original.extension().string());
+    return numbered.string();
+}
+
 std::string newRecordingPath(const std::string& folder, std::time_t now) {
-    const std::string name = recordingFileName(*std::localtime(&now));
-    const std::string stem = name.substr(0, name.size() - 4);
-    std::string path = folder + "/" + name;
+    const std::string first = folder + "/" + recordingFileName(*std::localtime(&now));
+    std::string path = first;
     std::error_code error;
-    for (int n = 2; fs::exists(fs::symlink_status(path, error)); ++n)
-        path = folder + "/" + stem + " (" + std::to_string(n) + ").mid";
+    for (int n = 2; fs::exists(fs::symlink_status(path, error)); ++n) path = numberedPath(first, n);
     return path;
 }
 
 std::optional<std::string> saveRecording(const std::string& path,
-                                         const std::vector<TimedMessage>& messages) {
-    std::error_code error;
+                                         const std::vector<TimedMessage>& messages, int* error) {
+    std::error_code made;
     const fs::path target(path);
-    fs::create_directories(target.parent_path(), error);
-    if (error)
-        return "the folder " + target.parent_path().string() +
-               " cannot be made: " + error.message();
+    fs::create_directories(target.parent_path(), made);
+    if (made) {
+        if (error) *error = made.value();
+        return "the folder " + target.parent_path().string() + " cannot be made: " + made.message();
+    }
     int failure = 0;
-    if (!replaceFile(path, writeMidiFile(messages), &failure)) return reasonOf(failure);
+    if (!createWholeFile(path, writeMidiFile(messages), &failure)) {
+        if (error) *error = failure;
+        return reasonOf(failure);
+    }
     return std::nullopt;
 }
 

@@ -48,7 +48,7 @@ mkdir -m 755 "$work/bin"
 cp "$build/tests/tonvel_core_tests" "$work/bin/" || fail "no unit tests in $build/tests"
 
 echo "-- unit tests as $owner"
-output=$(run_as_user "$work/bin/tonvel_core_tests" --gtest_filter='OrdinaryUser.*:ProgramFiles.*' 2>&1)
+output=$(run_as_user "$work/bin/tonvel_core_tests" --gtest_filter='OrdinaryUser.*:ProgramFiles.*:PreferencesFiles.*' 2>&1)
 status=$?
 gtest_show
 gtest_require_all_passed "ordinary_user" "the ordinary user's tests" || exit 1

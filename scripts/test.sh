@@ -80,6 +80,10 @@ run_check "package_test" bash scripts/package_test.sh build-ci
 # Unreadable files and a read-only program directory, as an ordinary user (nobody, when root).
 run_check "files as an ordinary user" bash scripts/ordinary_user_test.sh build-ci
 
+# A tonvel.ini that is a link, a pipe, a folder, too large or unreadable, and a waiting name for
+# an unsaved recording that is taken: each left alone and told, the start not held up.
+run_check "hostile files" bash scripts/hostile_files_test.sh build-ci
+
 echo "== sanitizer build"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTONVEL_SANITIZE=ON -DTONVEL_BUILD_APP=OFF \
     -DTONVEL_BUILD_BENCHMARKS=OFF >/dev/null || exit 1

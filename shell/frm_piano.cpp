@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "performance/names_file.h"
+#include "platform/file_write.h"
 #include "resources/default_files.h"
 #include "resources/skin_layout.h"
 
@@ -178,12 +179,10 @@ void frmPiano::Form_Load() {
     midiOut.midiDeviceId = settings.midiDeviceId;
     // The settings file keeps the device's place in the list; ports come and go, and the name
     // finds it again.
-    if (services_.preferences) {
-        const std::string name = services_.preferences->text("MidiDevice/Name");
-        for (size_t i = 0; !name.empty() && i < mnuDevice.size(); ++i)
-            if (mnuDevice[i].caption == name) midiOut.midiDeviceId = static_cast<int>(i);
-        mnu_mousekeys.checked = services_.preferences->text("Mouse/PlaysKeys") == "1";
-    }
+    const std::string name = preferenceText("MidiDevice/Name");
+    for (size_t i = 0; !name.empty() && i < mnuDevice.size(); ++i)
+        if (mnuDevice[i].caption == name) midiOut.midiDeviceId = static_cast<int>(i);
+    mnu_mousekeys.checked = preferenceText("Mouse/PlaysKeys") == "1";
     midiOut.openMidiOut(mnuDevice);
     connectNewSources();
     buildMidiInputMenu();
@@ -243,6 +242,7 @@ void frmPiano::Form_GotFocus() {
         extractDefaultFile(kResourceSettings, marker);
     }
     reportKeptRecording();
+    showNotices();
 }
 
 void frmPiano::Form_LostFocus() {
@@ -268,10 +268,9 @@ void frmPiano::Form_Unload() {
     for (size_t i = 0; i < 4; ++i) settings.bankPrograms[i] = state.bankPrograms[i];
     settings.drumPadNotes = state.drumPadNotes;
     saveSettingsFile(pathInProgramDirectory("con_set.dat"), settings);
-    if (services_.preferences && midiOut.midiDeviceId >= 0 &&
-        static_cast<size_t>(midiOut.midiDeviceId) < mnuDevice.size())
-        services_.preferences->setText(
-            "MidiDevice/Name", mnuDevice[static_cast<size_t>(midiOut.midiDeviceId)].caption);
+    if (midiOut.midiDeviceId >= 0 && static_cast<size_t>(midiOut.midiDeviceId) < mnuDevice.size())
+        setPreferenceText("MidiDevice/Name",
+                          mnuDevice[static_cast<size_t>(midiOut.midiDeviceId)].caption);
     stopPlayback();
     // A sound file half made is taken away.
     if (export_) export_->cancel();
@@ -284,9 +283,8 @@ void frmPiano::Form_Unload() {
     finishRecording(true);
     keepUnsavedRecording();
     midiOut.closeMidiOut();
-    std::error_code ignored;
-    std::filesystem::remove(pathInProgramDirectory("ins.ins"), ignored);
-    std::filesystem::remove(pathInProgramDirectory("license.txt"), ignored);
+    removeFile(pathInProgramDirectory("ins.ins"));
+    removeFile(pathInProgramDirectory("license.txt"));
 }
 
 void frmPiano::menuChosen(const MenuChoice& choice) {

@@ -57,6 +57,8 @@ struct FrmPianoServices {
     Preferences* preferences = nullptr;
     // Without it nothing can be exported as sound.
     SoundExporter* soundExport = nullptr;
+    // Without it failures are told on the status line only.
+    Notices* notices = nullptr;
 };
 
 // The main window: its controls as plain models and its handlers. The front end
@@ -296,8 +298,16 @@ class frmPiano {
     void buildMidiInputMenu();
     void refreshDeviceMenu();
     void playKeyWith(Hand hand, int key);
+    // The preferences, with what went wrong with their file told.
+    std::string preferenceText(const std::string& key);
+    void setPreferenceText(const std::string& key, const std::string& value);
     std::vector<std::string> preferenceList(const std::string& key);
     void setPreferenceList(const std::string& key, const std::vector<std::string>& values);
+    void tellPreferenceFailures();
+    // A failure, told once on the status line and beyond the window. Before the window is first
+    // active, the status line shows it then.
+    void tell(const std::string& text);
+    void showNotices();
     void noteStepDown(int keyCode, int shift);
     void noteStepUp(int keyCode);
     void releaseAllKeys();
@@ -338,6 +348,8 @@ class frmPiano {
     void keepUnsavedRecording();
     void takeKeptRecording();
     void reportKeptRecording();
+    // `path` from "~" where it is in the home folder.
+    std::string shownPath(const std::string& path) const;
     // `early`: before the recording's end, dropping what waits to leave.
     void stopPlayback(bool early = true);
     void waitForPlayback(int64_t ms);
@@ -395,7 +407,12 @@ class frmPiano {
     int64_t playbackWaitLeft_ = 0;  // ms still to wait after the timer's present interval
     std::optional<std::vector<TimedMessage>> lastRecording_;
     std::string lastRecordingPath_;
-    std::string keptRecording_;  // kept at the last exit, to be told of once the window is up
+    // Kept at the last exit, told of once the window is up; the usual name was taken then.
+    std::vector<std::string> keptRecordings_;
+    bool keptUnderAnotherName_ = false;
+    // Failures for the status line, shown once the window has been active.
+    std::vector<std::string> untold_;
+    bool active_ = false;
     std::vector<BeatSection> beatSections_;  // of the chosen style
     FrmPianoServices services_;
     std::string programDirectory_;

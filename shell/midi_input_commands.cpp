@@ -19,14 +19,6 @@ bool contains(const std::vector<std::string>& names, const std::string& name) {
 
 }  // namespace
 
-std::vector<std::string> frmPiano::preferenceList(const std::string& key) {
-    return services_.preferences ? services_.preferences->list(key) : std::vector<std::string>{};
-}
-
-void frmPiano::setPreferenceList(const std::string& key, const std::vector<std::string>& values) {
-    if (services_.preferences) services_.preferences->setList(key, values);
-}
-
 void frmPiano::MidiIn_Received() {
     if (unloaded_ || !services_.midiInput) return;
     incoming_.clear();

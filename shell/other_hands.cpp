@@ -159,8 +159,7 @@ void frmPiano::PianoKeys_TouchCancel() {
 void frmPiano::mnu_mousekeys_Click() {
     mnu_mousekeys.checked = !mnu_mousekeys.checked;
     if (!mnu_mousekeys.checked) releaseHands({Hand::Kind::Mouse, Hand::Kind::Touch});
-    if (services_.preferences)
-        services_.preferences->setText("Mouse/PlaysKeys", mnu_mousekeys.checked ? "1" : "0");
+    setPreferenceText("Mouse/PlaysKeys", mnu_mousekeys.checked ? "1" : "0");
 }
 
 }  // namespace tonvel

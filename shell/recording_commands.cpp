@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -7,6 +8,7 @@
 
 #include "foundation/output_clock.h"
 #include "midi/midi_out.h"
+#include "platform/file_write.h"
 #include "recording/recording_file.h"
 #include "shell/frm_piano.h"
 
@@ -14,16 +16,20 @@ namespace tonvel {
 
 namespace {
 
-// Where a recording that could not be saved at the exit waits for the next start.
+// Where a recording that could not be saved at the exit waits for the next start; when that name
+// is taken (a folder, a link, a file of someone else's), the next free one of "unsaved recording
+// (2).mid" up to this many.
 constexpr const char* kUnsavedRecording = "unsaved recording.mid";
+constexpr int kKeptNames = 20;
+
+}  // namespace
 
 // "~/Music/Tonvel/..." rather than the whole path, where it is under the home folder.
-std::string shownPath(const std::string& path, const std::string& home) {
+std::string frmPiano::shownPath(const std::string& path) const {
+    const std::string& home = homeDirectory;
     if (!home.empty() && path.rfind(home + "/", 0) == 0) return "~" + path.substr(home.size());
     return path;
 }
-
-}  // namespace
 
 Clock& frmPiano::clock() {
     // With no clock given, the present.
@@ -70,40 +76,59 @@ void frmPiano::finishRecording(bool atExit) {
         return;
     }
     lastRecordingPath_ = path;
-    PCap.caption = "Saved : " + shownPath(path, homeDirectory);
+    PCap.caption = "Saved : " + shownPath(path);
 }
 
 // No one is left at the exit to answer a box: a recording not saved, now or when it ended, waits
-// beside the settings for the next start to tell of.
+// beside the settings for the next start to tell of. It never replaces anything there.
 void frmPiano::keepUnsavedRecording() {
-    if (lastRecording_ && lastRecordingPath_.empty())
-        saveRecording(pathInProgramDirectory(kUnsavedRecording), *lastRecording_);
+    if (!lastRecording_ || !lastRecordingPath_.empty()) return;
+    const std::string usual = pathInProgramDirectory(kUnsavedRecording);
+    std::string failure;
+    for (int n = 1; n <= kKeptNames; ++n) {
+        const std::string path = numberedPath(usual, n);
+        int error = 0;
+        const auto why = saveRecording(path, *lastRecording_, &error);
+        if (!why) {
+            if (n > 1)
+                tell(shownPath(usual) + " is taken: the recording is kept as " + shownPath(path));
+            return;
+        }
+        failure = *why;
+        if (error != EEXIST) break;
+    }
+    tell("The recording could not be kept in " + shownPath(programDirectory_) + ": " + failure);
 }
 
-// The recording kept at the last exit takes a dated name, which frees the fixed one for another
+// A recording kept at the last exit takes a dated name, which frees the waiting one for another
 // time and keeps it from being told of twice.
 void frmPiano::takeKeptRecording() {
     namespace fs = std::filesystem;
-    const fs::path kept = pathInProgramDirectory(kUnsavedRecording);
-    std::error_code error;
-    if (!fs::is_regular_file(fs::symlink_status(kept, error))) return;
-    keptRecording_ = kept.string();
-    const auto written = fs::last_write_time(kept, error);
-    const std::time_t when =
-        error ? std::time(nullptr)
-              : std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));
-    const std::string dated = newRecordingPath(programDirectory_, when);
-    fs::rename(kept, dated, error);
-    if (!error) keptRecording_ = dated;
+    const std::string usual = pathInProgramDirectory(kUnsavedRecording);
+    for (int n = 1; n <= kKeptNames; ++n) {
+        const std::string kept = numberedPath(usual, n);
+        std::error_code error;
+        if (!fs::is_regular_file(fs::symlink_status(kept, error))) continue;
+        keptUnderAnotherName_ = keptUnderAnotherName_ || n > 1;
+        const auto written = fs::last_write_time(kept, error);
+        const std::time_t when =
+            error ? std::time(nullptr)
+                  : std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));
+        const std::string dated = newRecordingPath(programDirectory_, when);
+        keptRecordings_.push_back(renameToFreeName(kept, dated) ? dated : kept);
+    }
 }
 
 void frmPiano::reportKeptRecording() {
-    if (unloaded_ || keptRecording_.empty()) return;
-    const std::string path = std::exchange(keptRecording_, {});
+    if (unloaded_ || keptRecordings_.empty()) return;
+    const auto kept = std::exchange(keptRecordings_, {});
+    if (std::exchange(keptUnderAnotherName_, false))
+        tell("Take kept under another name: " + kept.back());
+    std::string where;
+    for (const auto& path : kept) where += "\r" + shownPath(path);
     services_.dialogs.messageBox(
         "A recording made the last time Tonvel ran could not be saved in\r" +
-            shownPath(recordingsDirectory, homeDirectory) + "\r\rIt is kept as\r" +
-            shownPath(path, homeDirectory),
+            shownPath(recordingsDirectory) + "\r\rIt is kept as" + where,
         MessageIcon::Information, MessageButtons::Ok, kProgramTitle);
 }
 

@@ -30,6 +30,29 @@ void frmPiano::SStatus(const std::string& item) {
     }
 }
 
+void frmPiano::tell(const std::string& text) {
+    if (services_.notices) services_.notices->tell(text);
+    if (unloaded_) return;
+    // The status line is short: files of the program directory go by their names there.
+    std::string shown = text;
+    const std::string directory = programDirectory_ + "/";
+    for (size_t at; (at = shown.find(directory)) != std::string::npos;)
+        shown.erase(at, directory.size());
+    untold_.push_back(shown);
+    if (active_) showNotices();
+}
+
+// Until the pointer's next help: a status line cleared by a timer may go unseen.
+void frmPiano::showNotices() {
+    active_ = true;
+    if (untold_.empty()) return;
+    std::string line;
+    for (const auto& text : untold_) line += (line.empty() ? "" : " | ") + text;
+    untold_.clear();
+    PCap.caption = line;
+    tmrCap.enabled = false;
+}
+
 void frmPiano::tmrCap_Timer() {
     PCap.caption.clear();
     tmrCap.enabled = false;

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -112,9 +113,13 @@ TEST_F(ProgramFiles, CreatingANewFileFailsWhenAnythingIsThere) {
     fs::create_symlink(dir / "nowhere", dir / "dangling");
     for (const char* name : {"folder", "file", "dangling"}) {
         EXPECT_FALSE(createNewFile(at(name), "new")) << name;
+        int error = 0;
+        EXPECT_FALSE(createWholeFile(at(name), "new", &error)) << name;
+        EXPECT_EQ(error, EEXIST) << name;
         EXPECT_FALSE(fs::exists(dir / "nowhere")) << name;
     }
     EXPECT_EQ(read(dir / "file"), "mine");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 4) << "no temporary left";
     EXPECT_TRUE(createNewFile(at("fresh"), "new"));
     EXPECT_EQ(read(dir / "fresh"), "new");
 }
@@ -123,13 +128,18 @@ TEST_F(ProgramFiles, ReadingTakesNoMoreThanTheLimitAndOnlyFromAFile) {
     write(dir / "long", std::string(1000, 'x'));
     fs::create_directory(dir / "folder");
     ASSERT_EQ(::mkfifo(at("pipe").c_str(), 0600), 0);
+    fs::create_symlink(dir / "long", dir / "link");
     struct Case {
         const char* name;
         size_t limit;
         size_t bytes;
         ReadFailure failure;
+        Links links = Links::Follow;
     };
     const Case cases[] = {
+        {"link", 10, 10, ReadFailure::None},
+        {"link", 10, 0, ReadFailure::Link, Links::Refuse},
+        {"long", 10, 10, ReadFailure::None, Links::Refuse},
         {"long", 10, 10, ReadFailure::None},
         {"long", 1000, 1000, ReadFailure::None},
         {"long", 5000, 1000, ReadFailure::None},
@@ -138,7 +148,7 @@ TEST_F(ProgramFiles, ReadingTakesNoMoreThanTheLimitAndOnlyFromAFile) {
         {"pipe", 10, 0, ReadFailure::NotAFile},  // would block a reader that waits for a writer
     };
     for (const Case& c : cases) {
-        const FileStart start = readFileStart(at(c.name), c.limit);
+        const FileStart start = readFileStart(at(c.name), c.limit, c.links);
         EXPECT_EQ(start.bytes.size(), c.bytes) << c.name << " " << c.limit;
         EXPECT_EQ(start.failure, c.failure) << c.name << " " << c.limit;
     }

@@ -307,6 +307,11 @@ class RecordingAtAnEndWithoutAFolder : public Recording {
         piano->Form_QueryUnload();
         piano->Form_Unload();
     }
+    void restart() {
+        start();
+        piano->recordingsDirectory = (dir / "Music" / "Tonvel").string();
+        piano->homeDirectory = dir.string();
+    }
 };
 
 // No one may be there to answer a box: the recording waits beside the settings instead, and
@@ -340,9 +345,7 @@ TEST_F(RecordingAtAnEndWithoutAFolder, TheNextStartTellsWhereItIsOnce) {
     const auto keptBytes = fileBytes(dir / "unsaved recording.mid");
     for (int run = 0; run < 2; ++run) {
         dialogs.messages.clear();
-        start();
-        piano->recordingsDirectory = (dir / "Music" / "Tonvel").string();
-        piano->homeDirectory = dir.string();
+        restart();
         piano->Form_GotFocus();
         piano->Form_GotFocus();
         if (run == 1) {
@@ -363,6 +366,41 @@ TEST_F(RecordingAtAnEndWithoutAFolder, TheNextStartTellsWhereItIsOnce) {
         EXPECT_NE(text.find("~/Music/Tonvel"), std::string::npos) << text;
         piano->Form_QueryUnload();
         piano->Form_Unload();
+    }
+}
+
+// The waiting name taken by something the program must not replace: the recording waits beside
+// it, and the next start says so.
+TEST_F(RecordingAtAnEndWithoutAFolder, ATakenNameKeepsTheRecordingBesideIt) {
+    const fs::path usual = dir / "unsaved recording.mid";
+    const std::function<void()> kinds[] = {
+        [&] { fs::create_directory(usual); },
+        [&] { fs::create_symlink(dir / "Music", usual); },
+        [&] { fs::create_symlink(dir / "nowhere", usual); },
+    };
+    for (const auto& make : kinds) {
+        restart();
+        make();
+        const auto before = fs::symlink_status(usual).type();
+        endWhileRecording();
+        EXPECT_EQ(fs::symlink_status(usual).type(), before);
+        EXPECT_EQ(fileBytes(dir / "Music"), "a file, not a folder");
+        EXPECT_FALSE(fs::exists(dir / "nowhere"));
+        ASSERT_TRUE(loadRecording((dir / "unsaved recording (2).mid").string(), nullptr));
+
+        notices.told.clear();
+        dialogs.messages.clear();
+        restart();
+        piano->Form_GotFocus();
+        ASSERT_EQ(notices.told.size(), 1u);
+        const std::string told = "Take kept under another name: ";
+        EXPECT_EQ(notices.told[0].rfind(told + (dir / "Tonvel ").string(), 0), 0u)
+            << notices.told[0];
+        EXPECT_EQ(piano->PCap.caption.rfind(told + "Tonvel ", 0), 0u) << piano->PCap.caption;
+        EXPECT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_FALSE(fs::exists(dir / "unsaved recording (2).mid"));
+        piano.reset();
+        fs::remove(usual);
     }
 }
 

@@ -57,6 +57,12 @@ class RecordingMidiSystem : public MidiSystem {
     std::vector<std::string> sentHex() const;
 };
 
+class RecordingNotices : public Notices {
+  public:
+    void tell(const std::string& text) override { told.push_back(text); }
+    std::vector<std::string> told;
+};
+
 struct ShownMessage {
     std::string text;
     MessageIcon icon;
