@@ -111,6 +111,11 @@ class frmPiano {
     void ChNum_Click();
     void mnuDevice_Click(int index);
     void mnu_refresh_Click();
+    // News of the output that came from outside the window (a sound server that went away, the
+    // one that carries the sound now, a port whose client went or came back): shown on the
+    // status line until something else is. While `present` is false the device in use is shown
+    // greyed in the device menu.
+    void outputNews(const std::string& text, bool present);
     void lblBaseKey_Click();
     void mnuBaseKey_Click(int index);
 
@@ -264,6 +269,7 @@ class frmPiano {
     void connectNewSources();
     void buildMidiInputMenu();
     void refreshDeviceMenu();
+    bool deviceAway_ = false;
     void playKeyWith(Hand hand, int key);
     std::vector<std::string> preferenceList(const std::string& key);
     void setPreferenceList(const std::string& key, const std::vector<std::string>& values);
