@@ -182,8 +182,8 @@ void AudioOutputChain::stopActive() {
 void AudioOutputChain::refuse(size_t index, uint64_t server, Clock::time_point now) {
     Refusal& refusal = refusals_[index];
     refusal.wait = refusal.server == server
-                       ? std::min(std::max(refusal.wait * 2, kFirstRefusal), kLongestRefusal)
-                       : kFirstRefusal;
+                       ? std::min(std::max(refusal.wait * 2, kSecondRefusal), kLongestRefusal)
+                       : kReturnPeriod;
     refusal.server = server;
     refusal.askAgain = now + refusal.wait;
 }

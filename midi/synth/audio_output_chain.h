@@ -33,9 +33,11 @@ class AudioOutputChain : public AudioOutput {
     static constexpr std::chrono::milliseconds kRetryPeriod{250};
     // How often it looks for a server ahead of the one that plays.
     static constexpr std::chrono::milliseconds kReturnPeriod{1000};
-    // A server that was there but refused the stream is asked again after this, then after
-    // twice as long each time, up to kLongestRefusal, unless it starts again meanwhile.
-    static constexpr std::chrono::milliseconds kFirstRefusal{5000};
+    // A server that was there but refused the stream is asked again at the next look: one that
+    // was just started may still be setting up its session. After that, when it still refuses,
+    // after kSecondRefusal, then after twice as long each time up to kLongestRefusal, unless it
+    // starts again meanwhile.
+    static constexpr std::chrono::milliseconds kSecondRefusal{5000};
     static constexpr std::chrono::milliseconds kLongestRefusal{60000};
 
     // With watch false (for tests) nothing watches until watch() is called.
