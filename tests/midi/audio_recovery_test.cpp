@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "midi/synth/audio_output_chain.h"
@@ -177,6 +179,45 @@ TEST_F(AudioRecovery, NothingIsWatchedOnceStopped) {
     watchUntil(2s);
     EXPECT_TRUE(takeLog().empty());
     EXPECT_TRUE(chain->status().driver.empty());
+}
+
+// The watcher on its own thread, as the program runs it: whichever thread is quicker, a server
+// that goes away is told and the sound moves on.
+TEST(AudioRecoveryThread, TheWatcherMovesTheSoundOnByItself) {
+    auto engine = SynthEngine::create(kSystemSoundFonts / "TimGM6mb.sf2", {});
+    if (!engine) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
+    struct Output : AudioOutput {
+        explicit Output(std::string n) : name(std::move(n)) {}
+        bool start(SynthEngine&) override { return !gone && (running = true); }
+        void stop() override { running = false; }
+        AudioStatus status() const override {
+            return running ? AudioStatus{name, 128, true} : AudioStatus{};
+        }
+        std::string serverName() const override { return name; }
+        bool lost() const override { return running && gone; }
+        uint64_t server() const override { return gone ? 0 : 1; }
+        const std::string name;
+        std::atomic<bool> gone{false}, running{false};
+    };
+    auto first = std::make_unique<Output>("first");
+    Output& goes = *first;
+    std::vector<std::unique_ptr<AudioOutput>> outputs;
+    outputs.push_back(std::move(first));
+    outputs.push_back(std::make_unique<Output>("second"));
+    AudioOutputChain chain(std::move(outputs));
+    ASSERT_TRUE(chain.start(*engine));
+
+    goes.gone = true;
+    std::vector<std::string> told;
+    for (auto until = Clock::now() + 10s; told.size() < 2 && Clock::now() < until;) {
+        for (const auto& news : chain.takeNews()) told.push_back(news.status);
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(told,
+              (std::vector<std::string>{"Sound : first went away", "Sound : through second"}));
+    EXPECT_EQ(chain.status().driver, "second");
+    chain.stop();
+    EXPECT_TRUE(chain.status().driver.empty());
 }
 
 }  // namespace
