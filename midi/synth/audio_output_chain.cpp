@@ -12,8 +12,27 @@
 
 namespace tonvel {
 
+namespace {
+
+// Set on the watcher's thread: a server that is away is asked again four times a second, and
+// each refusal would otherwise be printed again. What the watcher finds is told once, by itself.
+thread_local bool watcherThread = false;
+
+void logUnlessWatching(int level, const char* message, void* data) {
+    if (!watcherThread) fluid_default_log_function(level, message, data);
+}
+
+}  // namespace
+
 AudioOutputChain::AudioOutputChain(std::vector<std::unique_ptr<AudioOutput>> outputs, bool watch)
-    : outputs_(std::move(outputs)), refusals_(outputs_.size()), watching_(watch) {}
+    : outputs_(std::move(outputs)), refusals_(outputs_.size()), watching_(watch) {
+    // Before any thread of ours may log: FluidSynth's log functions are the process's.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (const int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN})
+            fluid_set_log_function(level, logUnlessWatching, nullptr);
+    });
+}
 
 AudioOutputChain::~AudioOutputChain() {
     {
@@ -86,6 +105,7 @@ std::vector<OutputNews> AudioOutputChain::takeNews() {
 }
 
 void AudioOutputChain::run() {
+    watcherThread = true;
     std::unique_lock lock(wakeLock_);
     while (!quit_) {
         wake_.wait_for(lock, kWatchPeriod, [this] { return quit_ || tryAgain_; });
