@@ -227,8 +227,9 @@ void PipeWireOutput::render() {
     size_t frames = data.maxsize / kFrameBytes;
     if (buffer->requested != 0) frames = std::min<size_t>(frames, buffer->requested);
     thread_.noteCaller(static_cast<int>(frames));
-    if (silent_.load(std::memory_order_relaxed)) std::fill_n(out, frames * 2, 0.0F);
-    for (size_t done = 0; done < frames && !silent_.load(std::memory_order_relaxed);) {
+    const bool silent = silent_.load(std::memory_order_relaxed);
+    if (silent) std::fill_n(out, frames * 2, 0.0F);
+    for (size_t done = 0; done < frames && !silent;) {
         const size_t chunk = std::min(frames - done, kChunkFrames);
         engine_->render(static_cast<int>(chunk), left_.data(), right_.data());
         for (size_t i = 0; i < chunk; ++i) {
