@@ -129,8 +129,9 @@ class Program : public tonvel::SplashHost {
     }
 
     void start() {
-        // What the sound's threads met is told from here, once each: they never print.
-        reports_.setInterval(1000);
+        // What the sound's threads met is told from here, once each: they never print. Often
+        // enough that a server's return is told as it sounds again.
+        reports_.setInterval(250);
         QObject::connect(&reports_, &QTimer::timeout, [this] { tellReports(); });
         reports_.start();
         splash_ = std::make_unique<tonvel::splash>(*this, mixer_, programDirectory_.toStdString());
@@ -157,6 +158,10 @@ class Program : public tonvel::SplashHost {
     void tellReports() {
         for (const auto& text : {midi_.report(), platformMidi_.report()})
             if (text) std::fprintf(stderr, "tonvel: %s\n", text->c_str());
+        for (const auto& news : platformMidi_.news()) {
+            std::fprintf(stderr, "tonvel: %s\n", news.detail.c_str());
+            window_.outputNews(news.status, platformMidi_.outputPresent());
+        }
     }
 
     QString programDirectory_;

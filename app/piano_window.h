@@ -33,6 +33,10 @@ class PianoWindow : public QWidget {
     void midiArrived() {
         run([](frmPiano& p) { p.MidiIn_Received(); });
     }
+    // The output changed without the window's doing.
+    void outputNews(const std::string& text, bool present) {
+        run([&](frmPiano& p) { p.outputNews(text, present); });
+    }
     // Called at the end of every refresh.
     std::function<void()> refreshed;
 

@@ -5,7 +5,8 @@
 # again beside two busy loops, then a held organ chord recorded for dropouts beside them.
 #   scripts/bench_sound.sh BUILD_DIR pipewire|pulseaudio [program options...]
 # Environment: PRESSES=30, DROPOUT_SECONDS=120 (0 skips the dropouts), KEEP=1 keeps the logs,
-# PROGRAM=path measures another build of the program with this build's tools.
+# PROGRAM=path measures another build of the program with this build's tools, WRAP=pw-jack runs
+# it through that wrapper (PipeWire's libjack in the place of JACK's).
 # The PulseAudio server runs at real-time priority, as a desktop's does through rtkit; so do
 # PipeWire's daemons, which raise themselves.
 set -uo pipefail
@@ -54,7 +55,8 @@ mkdir -p "$work/program"
 cp "${PROGRAM:-$build/tonvel}" "$work/program/tonvel"
 touch "$work/program/firstrun.kvx"  # no welcome question
 
-"$work/program/tonvel" "$@" >"$work/tonvel.log" 2>&1 &
+# shellcheck disable=SC2086
+${WRAP:-} "$work/program/tonvel" "$@" >"$work/tonvel.log" 2>&1 &
 program=$!
 focus_program_window || { echo "the window did not appear"; exit 1; }
 sleep 1.5
@@ -75,6 +77,7 @@ print("; ".join("%s %s" % (p.get("node.name", "?"), p.get("node.latency", "-")) 
     fi
 }
 echo "stream: $(stream_facts)"
+[[ -n ${WRAP:-} ]] && echo "run through: $WRAP"
 
 # The measuring tool records and clicks at real-time priority where allowed, so that beside the
 # busy loops it measures the server and the program, not its own lateness.

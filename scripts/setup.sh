@@ -15,7 +15,7 @@ packages=(
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick jackd2 midicsv
                pulseaudio pulseaudio-utils libasound2-plugins sox abcmidi python3-mido
-               pipewire pipewire-pulse wireplumber dbus
+               pipewire pipewire-pulse pipewire-jack wireplumber dbus
                desktop-file-utils appstream lintian clang libclang-rt-dev dbus-daemon openbox gawk
                dbus-bin at-spi2-core python3-pyatspi gir1.2-atspi-2.0 orca
                sway grim)

@@ -65,6 +65,10 @@ for check in scripts/jack_midi_test.sh scripts/midi_input_test.sh scripts/mixer_
     [[ -f $check ]] && run_check "$(basename "$check" .sh)" bash "$check" build-ci
 done
 
+# PipeWire, PulseAudio and a JACK server stop and start again under the running program: the
+# sound comes back within 2 s each time (twice each here; the script's default is ten).
+run_check "server_restart_test" bash scripts/server_restart_test.sh build-ci 2
+
 # A MIDI keyboard plugged in and pulled out, the pedal and the mouse, on the real program.
 run_check "instruments_test" bash scripts/instruments_test.sh build-ci
 

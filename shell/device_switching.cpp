@@ -29,4 +29,11 @@ void frmPiano::mnu_refresh_Click() {
     services_.window.turnNumLockOn();
 }
 
+void frmPiano::outputNews(const std::string& text, bool present) {
+    tmrCap.enabled = false;
+    PCap.caption = text;
+    deviceAway_ = !present;
+    for (auto& item : mnuDevice) item.enabled = !(item.checked && deviceAway_);
+}
+
 }  // namespace tonvel

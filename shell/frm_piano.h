@@ -119,6 +119,11 @@ class frmPiano {
     void ChNum_Click();
     void mnuDevice_Click(int index);
     void mnu_refresh_Click();
+    // News of the output that came from outside the window (a sound server that went away, the
+    // one that carries the sound now, a port whose client went or came back): shown on the
+    // status line until something else is. While `present` is false the device in use is shown
+    // greyed in the device menu.
+    void outputNews(const std::string& text, bool present);
     void lblBaseKey_Click();
     void mnuBaseKey_Click(int index);
 
@@ -297,6 +302,7 @@ class frmPiano {
     void connectNewSources();
     void buildMidiInputMenu();
     void refreshDeviceMenu();
+    bool deviceAway_ = false;
     void playKeyWith(Hand hand, int key);
     // The preferences, with what went wrong with their file told.
     std::string preferenceText(const std::string& key);

@@ -140,7 +140,10 @@ void frmPiano::refreshDeviceMenu() {
         for (size_t i = 1; i < mnuDevice.size(); ++i)
             if (mnuDevice[i].caption == current) midiOut.midiDeviceId = static_cast<int>(i);
     }
-    for (auto& item : mnuDevice) item.checked = item.index == midiOut.midiDeviceId;
+    for (auto& item : mnuDevice) {
+        item.checked = item.index == midiOut.midiDeviceId;
+        item.enabled = !(item.checked && deviceAway_);
+    }
     buildMidiInputMenu();
 }
 

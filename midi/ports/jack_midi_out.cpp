@@ -3,6 +3,7 @@
 #include <jack/midiport.h>
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <thread>
 
@@ -48,10 +49,11 @@ JackMidiOut::~JackMidiOut() {
     close();
 }
 
-bool JackMidiOut::open(const std::string& clientName, const std::string& target) {
+bool JackMidiOut::open(const std::string& clientName, const std::string& target, bool mayWait) {
     close();
     client_ = openClient(clientName);
     if (client_ == nullptr) return false;
+    target_ = target;
     gone_ = false;
     written_ = carried_ = cycles_ = 0;
     ring_ = jack_ringbuffer_create(kRingBytes);
@@ -62,12 +64,32 @@ bool JackMidiOut::open(const std::string& clientName, const std::string& target)
         jack_ringbuffer_mlock(ring_);
         jack_on_shutdown(client_, &JackMidiOut::onShutdown, this);
     }
-    if (!ready || jack_activate(client_) != 0 ||
-        jack_connect(client_, jack_port_name(port_), target.c_str()) != 0) {
+    if (!ready || jack_activate(client_) != 0) {
+        close(std::chrono::milliseconds(0));
+        return false;
+    }
+    targetPresent_ = jack_connect(client_, jack_port_name(port_), target.c_str()) == 0;
+    if (!targetPresent_ && !(mayWait && jack_port_by_name(client_, target.c_str()) == nullptr)) {
         close(std::chrono::milliseconds(0));
         return false;
     }
     return true;
+}
+
+JackMidiOut::TargetChange JackMidiOut::watchTarget() {
+    if (client_ == nullptr || gone_) return TargetChange::None;
+    const bool present = jack_port_by_name(client_, target_.c_str()) != nullptr;
+    if (!present) {
+        if (!targetPresent_) return TargetChange::None;
+        targetPresent_ = false;
+        return TargetChange::Gone;
+    }
+    // A connection the user took away while the target stayed is left as the user wants it.
+    if (targetPresent_) return TargetChange::None;
+    const int connected = jack_connect(client_, jack_port_name(port_), target_.c_str());
+    if (connected != 0 && connected != EEXIST) return TargetChange::None;
+    targetPresent_ = true;
+    return TargetChange::Back;
 }
 
 void JackMidiOut::close(std::chrono::milliseconds limit) {

@@ -30,8 +30,9 @@ class JackMidiOut {
     JackMidiOut& operator=(const JackMidiOut&) = delete;
 
     // Registers `clientName`:Output and connects it to `target`. False when no server answers or
-    // the target is gone.
-    bool open(const std::string& clientName, const std::string& target);
+    // the target is gone, unless `mayWait`: the output then opens and connects once the target
+    // is back (see watchTarget).
+    bool open(const std::string& clientName, const std::string& target, bool mayWait = false);
     // Waits (a few periods, `limit` at most) for what was sent to leave, then lets go.
     void close(std::chrono::milliseconds limit = std::chrono::milliseconds(250));
     bool isOpen() const { return client_ != nullptr; }
@@ -40,6 +41,13 @@ class JackMidiOut {
     SendResult send(const uint8_t* bytes, size_t size);
     // Whether every message sent so far has left in a cycle that has ended. Waits up to `limit`.
     bool drain(std::chrono::milliseconds limit);
+
+    enum class TargetChange { None, Gone, Back };
+    // Looks whether the target's client went away or came back since the last look, and
+    // connects to it again when it is back. From the thread that opens and closes; a look at
+    // the server's shared graph, and one request to it when the target is back.
+    TargetChange watchTarget();
+    bool targetPresent() const { return targetPresent_; }
 
   private:
     static int onProcess(jack_nframes_t frames, void* self);
@@ -53,6 +61,8 @@ class JackMidiOut {
     std::atomic<uint64_t> carried_{0};  // events the process callback has put into a period
     std::atomic<uint64_t> cycles_{0};
     std::atomic<bool> gone_{false};  // the server shut the client down
+    std::string target_;
+    bool targetPresent_ = false;
 };
 
 }  // namespace tonvel

@@ -2,7 +2,6 @@
 
 #include <exception>
 
-
 namespace tonvel {
 
 SystemMidiPorts::SystemMidiPorts(std::string clientName) : clientName_(std::move(clientName)) {}
@@ -53,13 +52,14 @@ void SystemMidiPorts::appendPorts(RtMidi::Api api, std::vector<SystemMidiPort>& 
 std::vector<SystemMidiPort> SystemMidiPorts::enumerate() {
     std::vector<SystemMidiPort> ports;
     appendPorts(RtMidi::LINUX_ALSA, ports);
-    for (auto& name : jackMidiInputPorts(clientName_)) ports.push_back({RtMidi::UNIX_JACK, std::move(name)});
+    for (auto& name : jackMidiInputPorts(clientName_))
+        ports.push_back({RtMidi::UNIX_JACK, std::move(name)});
     return ports;
 }
 
-bool SystemMidiPorts::open(const SystemMidiPort& port) {
+bool SystemMidiPorts::open(const SystemMidiPort& port, bool mayWait) {
     close();
-    if (port.api == RtMidi::UNIX_JACK) return jackOut_.open(clientName_, port.name);
+    if (port.api == RtMidi::UNIX_JACK) return jackOut_.open(clientName_, port.name, mayWait);
     RtMidiOut* out = outputFor(port.api);
     if (out == nullptr) return false;
     failed_ = false;
@@ -88,6 +88,10 @@ void SystemMidiPorts::close() {
     } catch (const std::exception&) {
     }
     openOut_ = nullptr;
+}
+
+JackMidiOut::TargetChange SystemMidiPorts::watch() {
+    return jackOut_.isOpen() ? jackOut_.watchTarget() : JackMidiOut::TargetChange::None;
 }
 
 SendResult SystemMidiPorts::send(const uint8_t* bytes, size_t size) {

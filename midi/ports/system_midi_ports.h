@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "midi/ports/jack_midi_out.h"
 #include "midi/midi_system.h"
+#include "midi/ports/jack_midi_out.h"
 
 namespace tonvel {
 
@@ -32,12 +32,19 @@ class SystemMidiPorts {
     // ALSA ports first, then JACK ports. Empty when neither service is there.
     std::vector<SystemMidiPort> enumerate();
     // Finds the port by name again, as ports come and go. False when it is gone or
-    // refuses the connection.
-    bool open(const SystemMidiPort& port);
+    // refuses the connection, unless `mayWait` and it is a JACK port: it is then used once it
+    // comes back (see watch).
+    bool open(const SystemMidiPort& port, bool mayWait = false);
     // Lets go once what was sent has left.
     void close();
     bool isOpen() const { return openOut_ != nullptr || jackOut_.isOpen(); }
     SendResult send(const uint8_t* bytes, size_t size);
+    // Whether the open port's client went away or came back since the last look; a JACK port
+    // that is back is connected again. From the thread that opens and closes. The ALSA
+    // sequencer's ports are not watched.
+    JackMidiOut::TargetChange watch();
+    // Open, and waiting for its port's client to come back.
+    bool waitingForPort() const { return jackOut_.isOpen() && !jackOut_.targetPresent(); }
 
   private:
     RtMidiOut* outputFor(RtMidi::Api api);

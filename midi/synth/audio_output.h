@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tonvel {
@@ -21,6 +22,24 @@ class AudioOutput {
     virtual bool start(SynthEngine& engine) = 0;
     virtual void stop() = 0;
     virtual AudioStatus status() const { return {}; }
+
+    // The server's name as a user knows it.
+    virtual std::string serverName() const { return "sound"; }
+    // Whether the server went away since start() (its connection closed, its callbacks stopped).
+    // Any thread; never waits.
+    virtual bool lost() const { return false; }
+    // Who would answer a start now, found without talking to anyone: 0 when nobody is there,
+    // else a number that changes when the server is started again. Any thread; never waits.
+    virtual uint64_t server() const { return 1; }
+    // While silent, the stream runs on and carries silence without rendering: another output
+    // may be rendering the same synthesizer meanwhile. Any thread.
+    virtual void setSilent(bool silent) { (void)silent; }
+    // While set, a start() waiting for the server on another thread gives up soon, and so
+    // does any start() until it is cleared. Any thread.
+    virtual void abandonStarts(bool abandon) { (void)abandon; }
+    // Starts the sound again at once where it is not running. On the window's thread; never
+    // waits.
+    virtual void tryAgain() {}
 };
 
 }  // namespace tonvel

@@ -28,7 +28,10 @@ bool BuiltinSynth::ensureLoaded() {
 bool BuiltinSynth::open() {
     close();
     if (!ensureLoaded()) return false;
-    if (!audioRunning_) audioRunning_ = audio_->start(*engine_);
+    if (!audioRunning_)
+        audioRunning_ = audio_->start(*engine_);
+    else
+        audio_->tryAgain();
     open_ = audioRunning_;
     return open_;
 }

@@ -1,5 +1,8 @@
 #include "midi/synth/fluid_audio_output.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "midi/jack/jack_autostart.h"
 #include "midi/jack/jack_server_socket.h"
 #include "midi/realtime/realtime_thread.h"
@@ -9,11 +12,23 @@ namespace tonvel {
 
 namespace {
 
+int64_t steadyNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 // The drivers hand us their buffers; the synthesizer renders through its limiter.
 int renderForDriver(void* data, int frames, int, float**, int outputs, float** out) {
     auto* renderer = static_cast<FluidAudioOutput::Renderer*>(data);
     renderer->thread.noteCaller(frames);
+    renderer->lastCall.store(steadyNanoseconds(), std::memory_order_relaxed);
     if (outputs < 2) return FLUID_FAILED;
+    if (renderer->silent.load(std::memory_order_relaxed)) {
+        std::fill_n(out[0], frames, 0.0F);
+        std::fill_n(out[1], frames, 0.0F);
+        return FLUID_OK;
+    }
     renderer->engine->render(frames, out[0], out[1]);
     return FLUID_OK;
 }
@@ -32,7 +47,7 @@ bool FluidAudioOutput::start(SynthEngine& engine) {
     preventJackServerAutostart();
     fluid_settings_t* settings = engine.settings();
     for (const auto& name : drivers_) {
-        if (name == "jack" && !jackServerMayAnswer()) continue;
+        if (name == "jack" && (jackIsPipeWire() || !jackServerMayAnswer())) continue;
         fluid_settings_setstr(settings, "audio.driver", name.c_str());
         // A JACK server keeps its own period and ignores this.
         period_ = buffering_.periodFor(name == "jack" || realtimeAvailable());
@@ -42,10 +57,13 @@ bool FluidAudioOutput::start(SynthEngine& engine) {
         fluid_settings_setint(settings, "audio.realtime-prio", 0);
         renderer_.engine = &engine;
         renderer_.thread.reset();
+        renderer_.lastCall = steadyNanoseconds();
+        startedServer_ = server();
         driver_ = new_fluid_audio_driver2(settings, renderForDriver, &renderer_);
         if (driver_ == nullptr) continue;
         activeDriver_ = name;
         realTime_ = renderer_.thread.raise();
+        running_ = true;
         return true;
     }
     return false;
@@ -53,6 +71,7 @@ bool FluidAudioOutput::start(SynthEngine& engine) {
 
 void FluidAudioOutput::stop() {
     if (driver_ == nullptr) return;
+    running_ = false;
     delete_fluid_audio_driver(driver_);
     driver_ = nullptr;
     activeDriver_.clear();
@@ -64,6 +83,25 @@ AudioStatus FluidAudioOutput::status() const {
     if (driver_ == nullptr) return {};
     return {activeDriver_, activeDriver_ == "jack" ? renderer_.thread.frames() : period_,
             realTime_};
+}
+
+std::string FluidAudioOutput::serverName() const {
+    if (usesJack()) return "JACK";
+    if (drivers_.size() == 1 && drivers_[0] == "alsa") return "ALSA";
+    return drivers_.empty() ? "sound" : drivers_[0];
+}
+
+bool FluidAudioOutput::lost() const {
+    if (!running_.load(std::memory_order_relaxed)) return false;
+    // A JACK server that ends takes its socket with it: known before its silence is.
+    if (server() != startedServer_) return true;
+    const int64_t since = steadyNanoseconds() - renderer_.lastCall.load(std::memory_order_relaxed);
+    return since > std::chrono::nanoseconds(kSilentDriver).count();
+}
+
+uint64_t FluidAudioOutput::server() const {
+    if (usesJack()) return jackServerIdentity();
+    return 1;
 }
 
 }  // namespace tonvel

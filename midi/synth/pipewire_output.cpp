@@ -5,9 +5,12 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 
+#include "midi/jack/jack_server_socket.h"
 #include "midi/realtime/realtime_thread.h"
 #include "midi/synth/synth_engine.h"
 
@@ -31,10 +34,28 @@ std::string latencyText(int periodFrames, int rate) {
     return std::to_string(periodFrames) + "/" + std::to_string(rate);
 }
 
+// Where a client of this environment finds the server, as libpipewire looks for it.
+std::string pipeWireSocketPath() {
+    const char* remote = std::getenv("PIPEWIRE_REMOTE");
+    const std::string name = remote != nullptr && *remote != '\0' ? remote : "pipewire-0";
+    if (name.front() == '/') return name;
+    for (const char* variable : {"PIPEWIRE_RUNTIME_DIR", "XDG_RUNTIME_DIR"}) {
+        const char* directory = std::getenv(variable);
+        if (directory != nullptr && *directory != '\0') return std::string(directory) + "/" + name;
+    }
+    return {};
+}
+
+// A wait for the server's answer, cut short by abandonStarts().
+constexpr int64_t kWaitSlice = 50'000'000;  // nanoseconds
+
 }  // namespace
 
 PipeWireOutput::PipeWireOutput(AudioBuffering buffering)
-    : buffering_(buffering), left_(kChunkFrames), right_(kChunkFrames) {}
+    : buffering_(buffering),
+      left_(kChunkFrames),
+      right_(kChunkFrames),
+      socketPath_(pipeWireSocketPath()) {}
 
 PipeWireOutput::~PipeWireOutput() {
     stop();
@@ -55,6 +76,7 @@ bool PipeWireOutput::connect(SynthEngine& engine, int periodFrames) {
     engine_ = &engine;
     thread_.reset();
     state_ = PW_STREAM_STATE_UNCONNECTED;
+    lost_ = false;
     loop_ = pw_thread_loop_new("tonvel-pipewire", nullptr);
     if (loop_ == nullptr) return false;
     context_ = pw_context_new(pw_thread_loop_get_loop(loop_), nullptr, 0);
@@ -66,6 +88,8 @@ bool PipeWireOutput::connect(SynthEngine& engine, int periodFrames) {
     core_ = pw_context_connect(context_, nullptr, 0);
     bool ready = false;
     if (core_ != nullptr) {
+        coreListener_ = {};
+        pw_core_add_listener(core_, &coreListener_, &coreEvents(), this);
         const int rate = engine.sampleRate();
         pw_properties* properties =
             pw_properties_new(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback",
@@ -98,9 +122,12 @@ bool PipeWireOutput::connect(SynthEngine& engine, int periodFrames) {
                 // Streaming once a session manager has linked it to a sink and the graph runs.
                 const auto deadline = std::chrono::steady_clock::now() + kLinkWait;
                 while (state_ != PW_STREAM_STATE_STREAMING && state_ != PW_STREAM_STATE_ERROR &&
-                       std::chrono::steady_clock::now() < deadline)
-                    pw_thread_loop_timed_wait(loop_, 1);
-                ready = state_ == PW_STREAM_STATE_STREAMING;
+                       !lost_ && !abandon_ && std::chrono::steady_clock::now() < deadline) {
+                    timespec until{};
+                    pw_thread_loop_get_time(loop_, &until, kWaitSlice);
+                    pw_thread_loop_timed_wait_full(loop_, &until);
+                }
+                ready = state_ == PW_STREAM_STATE_STREAMING && !lost_;
             }
         }
     }
@@ -112,6 +139,7 @@ void PipeWireOutput::stop() {
     if (loop_ != nullptr) {
         pw_thread_loop_lock(loop_);
         if (stream_ != nullptr) {
+            spa_hook_remove(&listener_);
             pw_stream_disconnect(stream_);
             pw_stream_destroy(stream_);
             stream_ = nullptr;
@@ -121,6 +149,7 @@ void PipeWireOutput::stop() {
             grow_ = nullptr;
         }
         if (core_ != nullptr) {
+            spa_hook_remove(&coreListener_);
             pw_core_disconnect(core_);
             core_ = nullptr;
         }
@@ -136,6 +165,7 @@ void PipeWireOutput::stop() {
     engine_ = nullptr;
     periodFrames_ = 0;
     realTime_ = false;
+    lost_ = false;
     thread_.reset();
 }
 
@@ -144,13 +174,39 @@ AudioStatus PipeWireOutput::status() const {
     return {"pipewire", periodFrames_, realTime_};
 }
 
+uint64_t PipeWireOutput::server() const {
+    return socketPath_.empty() ? 0 : socketIdentity(socketPath_);
+}
+
+// The connection to the server closed: it went away, and the stream with it.
+const pw_core_events& PipeWireOutput::coreEvents() {
+    static const pw_core_events events = [] {
+        pw_core_events e{};
+        e.version = PW_VERSION_CORE_EVENTS;
+        e.error = [](void* self, uint32_t id, int, int res, const char*) {
+            auto* output = static_cast<PipeWireOutput*>(self);
+            if (id == PW_ID_CORE && res == -EPIPE) {
+                output->lost_ = true;
+                pw_thread_loop_signal(output->loop_, false);
+            }
+        };
+        return e;
+    }();
+    return events;
+}
+
 const pw_stream_events& PipeWireOutput::events() {
     static const pw_stream_events events = [] {
         pw_stream_events e{};
         e.version = PW_VERSION_STREAM_EVENTS;
-        e.state_changed = [](void* self, pw_stream_state, pw_stream_state state, const char*) {
+        e.state_changed = [](void* self, pw_stream_state old, pw_stream_state state, const char*) {
             auto* output = static_cast<PipeWireOutput*>(self);
             output->state_ = state;
+            // Our own disconnect removes this listener first: anything else that ends a
+            // stream that ran is the server's doing.
+            if (old == PW_STREAM_STATE_STREAMING &&
+                (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED))
+                output->lost_ = true;
             pw_thread_loop_signal(output->loop_, false);
         };
         e.process = [](void* self) { static_cast<PipeWireOutput*>(self)->render(); };
@@ -171,7 +227,9 @@ void PipeWireOutput::render() {
     size_t frames = data.maxsize / kFrameBytes;
     if (buffer->requested != 0) frames = std::min<size_t>(frames, buffer->requested);
     thread_.noteCaller(static_cast<int>(frames));
-    for (size_t done = 0; done < frames;) {
+    const bool silent = silent_.load(std::memory_order_relaxed);
+    if (silent) std::fill_n(out, frames * 2, 0.0F);
+    for (size_t done = 0; done < frames && !silent;) {
         const size_t chunk = std::min(frames - done, kChunkFrames);
         engine_->render(static_cast<int>(chunk), left_.data(), right_.data());
         for (size_t i = 0; i < chunk; ++i) {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "midi/synth/audio_buffering.h"
@@ -22,7 +23,8 @@ namespace tonvel {
 // on top, whatever it asks. A server that starts the stream but links it to no sink (a
 // PipeWire that carries only video, beside a PulseAudio server) is refused, so that the next
 // output is tried. A cycle whose sound comes late doubles the period, as
-// AudioBuffering::periodAfterDropout says.
+// AudioBuffering::periodAfterDropout says. A server that goes away (its connection closes) marks
+// the output lost.
 class PipeWireOutput : public AudioOutput {
   public:
     // How long the server may take to link a new stream to a sink and run it.
@@ -36,9 +38,15 @@ class PipeWireOutput : public AudioOutput {
     bool start(SynthEngine& engine) override;
     void stop() override;
     AudioStatus status() const override;
+    std::string serverName() const override { return "PipeWire"; }
+    bool lost() const override { return lost_.load(std::memory_order_relaxed); }
+    uint64_t server() const override;
+    void setSilent(bool silent) override { silent_ = silent; }
+    void abandonStarts(bool abandon) override { abandon_ = abandon; }
 
   private:
     static const pw_stream_events& events();
+    static const pw_core_events& coreEvents();
     static void onGrow(void* self, uint64_t count);
     bool connect(SynthEngine& engine, int periodFrames);
     void render();
@@ -53,10 +61,15 @@ class PipeWireOutput : public AudioOutput {
     pw_stream* stream_ = nullptr;
     spa_source* grow_ = nullptr;
     spa_hook listener_{};
+    spa_hook coreListener_{};
     RenderThread thread_;
     std::vector<float> left_, right_;
     std::atomic<int> periodFrames_{0};
     std::atomic<int> state_{0};
+    std::atomic<bool> lost_{false};
+    std::atomic<bool> silent_{false};
+    std::atomic<bool> abandon_{false};
+    std::string socketPath_;  // where the server listens, learnt from the environment at first
     std::chrono::steady_clock::time_point lastGrowth_;  // on the loop's thread
     bool realTime_ = false;
 };

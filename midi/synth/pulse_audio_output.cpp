@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <string_view>
 
+#include "midi/jack/jack_server_socket.h"
 #include "midi/realtime/realtime_thread.h"
 #include "midi/synth/synth_engine.h"
 
@@ -31,10 +34,30 @@ pa_buffer_attr bufferFor(int periodFrames) {
     return buffer;
 }
 
+// Where a client of this environment finds a local server, as libpulse looks for it; empty for
+// a server elsewhere.
+std::string pulseSocketPath() {
+    if (const char* named = std::getenv("PULSE_SERVER"); named != nullptr && *named != '\0') {
+        std::string_view server(named);
+        server = server.substr(0, server.find(' '));
+        if (server.starts_with("unix:")) return std::string(server.substr(5));
+        if (server.starts_with("/")) return std::string(server);
+        return {};
+    }
+    if (const char* runtime = std::getenv("PULSE_RUNTIME_PATH"); runtime != nullptr && *runtime)
+        return std::string(runtime) + "/native";
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime)
+        return std::string(runtime) + "/pulse/native";
+    return {};
+}
+
 }  // namespace
 
 PulseAudioOutput::PulseAudioOutput(AudioBuffering buffering)
-    : buffering_(buffering), left_(kChunkFrames), right_(kChunkFrames) {}
+    : buffering_(buffering),
+      left_(kChunkFrames),
+      right_(kChunkFrames),
+      socketPath_(pulseSocketPath()) {}
 
 PulseAudioOutput::~PulseAudioOutput() {
     stop();
@@ -52,6 +75,8 @@ bool PulseAudioOutput::start(SynthEngine& engine) {
 
 bool PulseAudioOutput::connect(SynthEngine& engine, int periodFrames) {
     engine_ = &engine;
+    ready_ = false;
+    lost_ = false;
     thread_.reset();
     loop_ = pa_threaded_mainloop_new();
     if (loop_ == nullptr) return false;
@@ -103,6 +128,7 @@ bool PulseAudioOutput::connect(SynthEngine& engine, int periodFrames) {
             ready = streamState == PA_STREAM_READY;
         }
     }
+    ready_ = ready;
     pa_threaded_mainloop_unlock(loop_);
     return ready;
 }
@@ -132,6 +158,8 @@ void PulseAudioOutput::stop() {
     engine_ = nullptr;
     periodFrames_ = 0;
     realTime_ = false;
+    ready_ = false;
+    lost_ = false;
     thread_.reset();
 }
 
@@ -140,12 +168,22 @@ AudioStatus PulseAudioOutput::status() const {
     return {"pulseaudio", periodFrames_, realTime_};
 }
 
-void PulseAudioOutput::onContextState(pa_context*, void* self) {
-    pa_threaded_mainloop_signal(static_cast<PulseAudioOutput*>(self)->loop_, 0);
+uint64_t PulseAudioOutput::server() const {
+    return socketPath_.empty() ? 1 : socketIdentity(socketPath_);
 }
 
-void PulseAudioOutput::onStreamState(pa_stream*, void* self) {
-    pa_threaded_mainloop_signal(static_cast<PulseAudioOutput*>(self)->loop_, 0);
+// Our own stop removes these callbacks first: a context or stream that ends after it was ready
+// is the server's doing.
+void PulseAudioOutput::onContextState(pa_context* context, void* self) {
+    auto* output = static_cast<PulseAudioOutput*>(self);
+    if (output->ready_ && !PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) output->lost_ = true;
+    pa_threaded_mainloop_signal(output->loop_, 0);
+}
+
+void PulseAudioOutput::onStreamState(pa_stream* stream, void* self) {
+    auto* output = static_cast<PulseAudioOutput*>(self);
+    if (output->ready_ && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) output->lost_ = true;
+    pa_threaded_mainloop_signal(output->loop_, 0);
 }
 
 void PulseAudioOutput::onWrite(pa_stream*, size_t bytes, void* self) {
@@ -183,8 +221,13 @@ void PulseAudioOutput::render(size_t bytes) {
             pa_stream_cancel_write(stream_);
             return;
         }
-        engine_->render(static_cast<int>(chunk), left_.data(), right_.data());
         auto* out = static_cast<float*>(data);
+        if (silent_.load(std::memory_order_relaxed)) {
+            std::fill_n(left_.data(), chunk, 0.0F);
+            std::fill_n(right_.data(), chunk, 0.0F);
+        } else {
+            engine_->render(static_cast<int>(chunk), left_.data(), right_.data());
+        }
         for (size_t i = 0; i < chunk; ++i) {
             out[2 * i] = left_[i];
             out[2 * i + 1] = right_[i];

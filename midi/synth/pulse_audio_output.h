@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "midi/synth/audio_buffering.h"
@@ -19,7 +21,8 @@ namespace tonvel {
 // request, and that thread is raised to real-time priority where the system allows it. A
 // key's sound then waits for at most the server's request and the one period of buffer, and
 // no other thread stands in the way. Where the machine cannot keep up with the period, each
-// dropout doubles it (see AudioBuffering::periodAfterDropout).
+// dropout doubles it (see AudioBuffering::periodAfterDropout). A server that goes away (the
+// context or the stream fails once ready) marks the output lost.
 class PulseAudioOutput : public AudioOutput {
   public:
     explicit PulseAudioOutput(AudioBuffering buffering = {});
@@ -30,6 +33,10 @@ class PulseAudioOutput : public AudioOutput {
     bool start(SynthEngine& engine) override;
     void stop() override;
     AudioStatus status() const override;
+    std::string serverName() const override { return "PulseAudio"; }
+    bool lost() const override { return lost_.load(std::memory_order_relaxed); }
+    uint64_t server() const override;
+    void setSilent(bool silent) override { silent_ = silent; }
 
   private:
     static void onContextState(pa_context* context, void* self);
@@ -48,6 +55,10 @@ class PulseAudioOutput : public AudioOutput {
     RenderThread thread_;
     std::vector<float> left_, right_;
     std::atomic<int> periodFrames_{0};
+    std::atomic<bool> ready_{false};
+    std::atomic<bool> lost_{false};
+    std::atomic<bool> silent_{false};
+    std::string socketPath_;  // empty when the server is not a local socket
     std::chrono::steady_clock::time_point lastGrowth_;  // on the server's thread
     bool realTime_ = false;
 };

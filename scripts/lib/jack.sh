@@ -17,6 +17,13 @@ jack_clear_stale_state() {
 # and the MIDI of a missed cycle is lost before any client sees it.
 jack_start() {
     jack_clear_stale_state
+    jack_launch "$@"
+}
+
+# As jack_start, without clearing anything: for a server started again under clients that
+# keep running. A JACK client maps the shared registry once for good, and one made anew under
+# it no longer leads it to any server.
+jack_launch() {
     local priority=--no-realtime
     jack_realtime=0
     chrt -f 10 true 2>/dev/null && priority="--realtime -P 70" jack_realtime=1

@@ -4,7 +4,8 @@
 # own, so a server someone else runs is neither used nor disturbed.
 #   pipewire_start DIR   sets pipewire_pids (the bus and the three daemons, in start order)
 #                        and exports what PulseAudio and PipeWire clients need; pipewire_stop
-#                        ends them, the last started first
+#                        ends them, the last started first; pipewire_stop_daemons and
+#                        pipewire_start_daemons DIR restart the daemons on the same bus
 # The null sink is called test_null, as the PulseAudio one of pulse.sh, so that the same
 # recordings and measures run against either server.
 
@@ -46,12 +47,26 @@ pipewire_start() {
     pipewire_pids+=("$(sed -n 2p <<<"$bus")")
     export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
 
-    pipewire >"$dir/pipewire/pipewire.log" 2>&1 &
+    pipewire_start_daemons "$dir"
+}
+
+# Ends the three daemons, the last started first, as a crash or a restart of the session would;
+# the bus stays.
+pipewire_stop_daemons() {
+    local i
+    for ((i = ${#pipewire_pids[@]} - 1; i >= 1; i--)); do stop_and_wait "${pipewire_pids[i]}"; done
+    pipewire_pids=("${pipewire_pids[0]}")
+}
+
+# Starts the daemons (again) on the bus pipewire_start made, with the null sink.
+pipewire_start_daemons() {
+    local dir=$1 runtime=$XDG_RUNTIME_DIR
+    pipewire >>"$dir/pipewire/pipewire.log" 2>&1 &
     pipewire_pids+=($!)
     pipewire_retry 50 test -S "$runtime/pipewire-0" || return 1
-    wireplumber >"$dir/pipewire/wireplumber.log" 2>&1 &
+    wireplumber >>"$dir/pipewire/wireplumber.log" 2>&1 &
     pipewire_pids+=($!)
-    pipewire-pulse >"$dir/pipewire/pipewire-pulse.log" 2>&1 &
+    pipewire-pulse >>"$dir/pipewire/pipewire-pulse.log" 2>&1 &
     pipewire_pids+=($!)
     pipewire_retry 50 pactl info || return 1
     # The server takes a module only once its session has settled.

@@ -127,5 +127,22 @@ TEST_F(StatusLine, DraggingTheWindow) {
     EXPECT_EQ(piano->lblMoveMousePointer, 0);
 }
 
+// A port whose client went away stays the one chosen, greyed, through a menu rebuild, until
+// it is back; the news stays on the status line.
+TEST_F(StatusLine, OutputNewsIsShownAndTheDeviceAwayIsGreyedUntilItIsBack) {
+    midi.names = {"Port A", "Port B"};
+    piano->mnuDevice_Click(2);
+    piano->outputNews("Gone : Port B", false);
+    EXPECT_EQ(piano->PCap.caption, "Gone : Port B");
+    EXPECT_FALSE(piano->tmrCap.enabled);
+    piano->Butt_Click(1);  // the menu is built again
+    for (const auto& item : piano->mnuDevice)
+        EXPECT_EQ(item.enabled, !item.checked) << item.caption;
+    EXPECT_TRUE(piano->mnuDevice[2].checked);
+
+    piano->outputNews("Back : Port B", true);
+    for (const auto& item : piano->mnuDevice) EXPECT_TRUE(item.enabled) << item.caption;
+}
+
 }  // namespace
 }  // namespace tonvel

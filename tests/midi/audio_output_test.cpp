@@ -117,7 +117,7 @@ TEST(AudioOutputChain, TheFirstOutputThatStartsCarriesTheSound) {
         for (size_t i = 0; i < c.starts.size(); ++i)
             outputs.push_back(
                 std::make_unique<ScriptedOutput>(std::string(1, char('a' + i)), c.starts[i], log));
-        AudioOutputChain chain(std::move(outputs));
+        AudioOutputChain chain(std::move(outputs), false);
         EXPECT_EQ(chain.start(*engine), !c.carrier.empty());
         EXPECT_EQ(log, c.tried);
         EXPECT_EQ(chain.status().driver, c.carrier);

@@ -1,8 +1,7 @@
 // Against a running JACK server; scripts/jack_midi_test.sh provides one.
 #include <gtest/gtest.h>
-#include <rtmidi/RtMidi.h>
-
 #include <jack/jack.h>
+#include <rtmidi/RtMidi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -144,10 +143,12 @@ TEST_F(JackPorts, ABurstArrivesWholeAndInOrderThoughClosedAtOnce) {
     jack_client_close(watcher);
     std::lock_guard hold(arrivals.lock);
     // A late cycle loses its MIDI or hands the one before it on again: nothing to check then.
-    if (overruns > 0) GTEST_SKIP() << overruns << " overrun cycles; " << arrivals.messages.size()
-                                   << " messages arrived for " << sent.size() << " sent";
+    if (overruns > 0)
+        GTEST_SKIP() << overruns << " overrun cycles; " << arrivals.messages.size()
+                     << " messages arrived for " << sent.size() << " sent";
     EXPECT_EQ(sent.size(), 6000U) << "the output refused some";
-    EXPECT_TRUE(arrivals.messages == sent) << arrivals.messages.size() << " arrived, in another order";
+    EXPECT_TRUE(arrivals.messages == sent)
+        << arrivals.messages.size() << " arrived, in another order";
 }
 
 TEST_F(JackPorts, OwnOpenPortIsNotOffered) {
@@ -164,6 +165,40 @@ TEST_F(JackPorts, OwnOpenPortIsNotOffered) {
     EXPECT_TRUE(named(listed, kReceiverPort));
     for (const auto& port : listed)
         EXPECT_FALSE(port.name.starts_with("TonvelTestOwn:")) << port.name;
+}
+
+// The port in use whose client goes away is told once, stays on the list, is reopened by a
+// refresh while away, and is used again when its client is back.
+TEST_F(JackPorts, APortWhoseClientWentAwayIsUsedAgainWhenItReturns) {
+    PlatformMidiSystem midi;
+    const int index = indexOf(midi.outputNames(), kReceiverPort);
+    ASSERT_GE(index, 0);
+    ASSERT_TRUE(midi.open(index));
+    const auto statuses = [&] {
+        std::vector<std::string> texts;
+        for (const auto& news : midi.news()) texts.push_back(news.status);
+        return texts;
+    };
+    EXPECT_TRUE(statuses().empty());
+
+    receiver->closePort();
+    std::vector<std::string> told;
+    for (int i = 0; i < 100 && told.empty(); ++i, std::this_thread::sleep_for(kStraggler / 30))
+        told = statuses();
+    EXPECT_EQ(told, std::vector<std::string>{std::string("Gone : ") + kReceiverPort});
+    EXPECT_FALSE(midi.outputPresent());
+    EXPECT_EQ(indexOf(midi.outputNames(), kReceiverPort), index) << "still the one chosen";
+    EXPECT_TRUE(midi.open(index)) << "a refresh while it is away";
+    EXPECT_TRUE(statuses().empty()) << "told once";
+
+    receiver->openVirtualPort("in");
+    told.clear();
+    for (int i = 0; i < 100 && told.empty(); ++i, std::this_thread::sleep_for(kStraggler / 30))
+        told = statuses();
+    EXPECT_EQ(told, std::vector<std::string>{std::string("Back : ") + kReceiverPort});
+    EXPECT_TRUE(midi.outputPresent());
+    EXPECT_TRUE(midi.sendShortMessage(0x7F3C90));
+    EXPECT_EQ(receive(1), (std::vector<Bytes>{{0x90, 0x3C, 0x7F}}));
 }
 
 }  // namespace
