@@ -118,6 +118,10 @@ void SynthEngine::render(int frames, float* left, float* right) {
     limiter_.process(left, right, frames);
 }
 
+void SynthEngine::cutVoices() {
+    fluid_synth_all_sounds_off(synth_, -1);
+}
+
 int SynthEngine::soundFontCount() const {
     return fluid_synth_sfcount(synth_);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "midi/synth/peak_limiter.h"
+#include "midi/synth/sound_source.h"
 
 namespace tonvel {
 
@@ -25,12 +26,12 @@ struct SynthConfig {
 
 // A FluidSynth instance with one SoundFont loaded, with no audio output of its own:
 // an audio driver can be attached to it, or it can be rendered offline.
-class SynthEngine {
+class SynthEngine : public SoundSource {
   public:
     // Null when the SoundFont cannot be loaded.
     static std::unique_ptr<SynthEngine> create(const std::filesystem::path& soundFont,
                                                const SynthConfig& config);
-    ~SynthEngine();
+    ~SynthEngine() override;
     SynthEngine(const SynthEngine&) = delete;
     SynthEngine& operator=(const SynthEngine&) = delete;
 
@@ -47,10 +48,11 @@ class SynthEngine {
     // Renders frames of interleaved stereo. Only while no audio driver is attached.
     std::vector<float> renderInterleaved(int frames);
     // Renders for an audio driver, on its thread.
-    void render(int frames, float* left, float* right);
+    void render(int frames, float* left, float* right) override;
+    void cutVoices() override;
 
     int soundFontCount() const;
-    double sampleRate() const { return sampleRate_; }
+    double sampleRate() const override { return sampleRate_; }
     fluid_settings_t* settings() const { return settings_; }
     fluid_synth_t* synth() const { return synth_; }
 
