@@ -1,5 +1,7 @@
 #include "midi/synth/background_release.h"
 
+#include "midi/realtime/realtime_thread.h"
+
 namespace tonvel {
 
 BackgroundRelease::~BackgroundRelease() {
@@ -13,6 +15,7 @@ void BackgroundRelease::release(std::vector<std::unique_ptr<SynthEngine>> engine
     if (thread_.joinable()) thread_.join();
     busy_.store(true);
     thread_ = std::thread([this, batch = std::move(waiting_)]() mutable {
+        lowerToBackground();
         batch.clear();
         busy_.store(false, std::memory_order_release);
     });

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "midi/realtime/realtime_thread.h"
 #include "midi/synth/fluid_log.h"
 #include "midi/synth/soundfont_locator.h"
 
@@ -49,6 +50,9 @@ EngineLoad::~EngineLoad() {
 }
 
 void EngineLoad::run() {
+    // Parsing a large SoundFont takes a core for a second: the window's thread, which times the
+    // rhythm, comes first.
+    lowerToBackground();
     const auto self = static_cast<pid_t>(::syscall(SYS_gettid));
     readBefore_.store(bytesReadBy(self));
     thread_.store(self);
