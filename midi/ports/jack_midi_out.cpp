@@ -2,6 +2,7 @@
 
 #include <jack/midiport.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <thread>
@@ -14,10 +15,18 @@ namespace tonvel {
 
 namespace {
 
-// One event in the ring: its length, then up to three bytes.
-constexpr size_t kEventSize = 4;
+// One event in the ring: when it is due on JACK's clock, its length, then up to three bytes.
+struct Event {
+    jack_time_t due;
+    uint8_t size;
+    std::array<uint8_t, 3> bytes;
+};
+constexpr size_t kEventSize = sizeof(Event);
 // Some 16,000 messages: a burst of a few seconds' worth waits here rather than being lost.
-constexpr size_t kRingBytes = 1 << 16;
+constexpr size_t kRingBytes = 1 << 18;
+// A due time this far past the cycle's start cannot be one the sending thread gave: it leaves
+// at once rather than wait for it. About a second and a half.
+constexpr int64_t kFarAhead = 1 << 16;
 
 jack_client_t* openClient(const std::string& name) {
     preventJackServerAutostart();
@@ -27,6 +36,15 @@ jack_client_t* openClient(const std::string& name) {
 }
 
 }  // namespace
+
+std::optional<jack_nframes_t> frameInCycle(jack_nframes_t dueFrame, jack_nframes_t cycleStart,
+                                           jack_nframes_t frames) {
+    // The frame counter wraps: the distance, with its sign, is what counts.
+    const int64_t since = static_cast<int32_t>(dueFrame - cycleStart);
+    if (since >= kFarAhead) return 0;
+    if (since >= 0) return std::nullopt;
+    return static_cast<jack_nframes_t>(std::max<int64_t>(since + frames, 0));
+}
 
 std::vector<std::string> jackMidiInputPorts(const std::string& ownClient) {
     std::vector<std::string> names;
@@ -80,14 +98,20 @@ void JackMidiOut::close(std::chrono::milliseconds limit) {
     ring_ = nullptr;
 }
 
-SendResult JackMidiOut::send(const uint8_t* bytes, size_t size) {
-    if (client_ == nullptr || gone_.load(std::memory_order_relaxed) || size == 0 ||
-        size >= kEventSize)
+SendResult JackMidiOut::send(const uint8_t* bytes, size_t size,
+                             std::chrono::steady_clock::time_point due) {
+    if (client_ == nullptr || gone_.load(std::memory_order_relaxed) || size == 0 || size > 3)
         return SendResult::Failed;
     if (jack_ringbuffer_write_space(ring_) < kEventSize) return SendResult::Busy;
-    std::array<char, kEventSize> event{static_cast<char>(size)};
-    std::memcpy(event.data() + 1, bytes, size);
-    jack_ringbuffer_write(ring_, event.data(), kEventSize);
+    // JACK keeps a clock of its own: the time is carried over as a distance from now.
+    const auto ahead = std::chrono::duration_cast<std::chrono::microseconds>(
+                           due - std::chrono::steady_clock::now())
+                           .count();
+    Event event{};
+    event.due = static_cast<jack_time_t>(static_cast<int64_t>(jack_get_time()) + ahead);
+    event.size = static_cast<uint8_t>(size);
+    std::memcpy(event.bytes.data(), bytes, size);
+    jack_ringbuffer_write(ring_, reinterpret_cast<const char*>(&event), kEventSize);
     written_.fetch_add(1, std::memory_order_release);
     return SendResult::Sent;
 }
@@ -121,18 +145,25 @@ int JackMidiOut::process(jack_nframes_t frames) {
     cycles_.fetch_add(1, std::memory_order_acq_rel);
     void* buffer = jack_port_get_buffer(port_, frames);
     jack_midi_clear_buffer(buffer);
+    jack_client_t* client = client_;
+    const jack_nframes_t cycleStart = jack_last_frame_time(client);
     uint64_t carried = 0;
-    std::array<char, kEventSize> event{};
+    jack_nframes_t lastFrame = 0;
+    Event event{};
     while (jack_ringbuffer_read_space(ring_) >= kEventSize) {
-        jack_ringbuffer_peek(ring_, event.data(), kEventSize);
-        const auto size = static_cast<size_t>(event[0]);
+        jack_ringbuffer_peek(ring_, reinterpret_cast<char*>(&event), kEventSize);
+        const auto place = frameInCycle(jack_time_to_frames(client, event.due), cycleStart, frames);
+        if (!place) break;
+        // Events of a cycle go in the order of their frames.
+        const jack_nframes_t frame = std::max(*place, lastFrame);
         // Asked first: a reserve that fails prints from this thread. What does not fit now
         // leaves at the start of the next period.
-        if (jack_midi_max_event_size(buffer) < size) break;
-        jack_midi_data_t* data = jack_midi_event_reserve(buffer, 0, size);
+        if (jack_midi_max_event_size(buffer) < event.size) break;
+        jack_midi_data_t* data = jack_midi_event_reserve(buffer, frame, event.size);
         if (data == nullptr) break;
-        std::memcpy(data, event.data() + 1, size);
+        std::memcpy(data, event.bytes.data(), event.size);
         jack_ringbuffer_read_advance(ring_, kEventSize);
+        lastFrame = frame;
         ++carried;
     }
     carried_.fetch_add(carried, std::memory_order_acq_rel);

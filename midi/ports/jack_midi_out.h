@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,10 +19,19 @@ namespace tonvel {
 // Empty when no server answers.
 std::vector<std::string> jackMidiInputPorts(const std::string& ownClient);
 
+// Where an event due at frame `dueFrame` leaves in the cycle that starts at frame `cycleStart` and
+// is `frames` long: what was due in the period before the cycle began leaves at the same place in
+// this one, one period on; what was due earlier, at the cycle's start; what is due from the
+// cycle's start on, in a later cycle (none).
+std::optional<jack_nframes_t> frameInCycle(jack_nframes_t dueFrame, jack_nframes_t cycleStart,
+                                           jack_nframes_t frames);
+
 // A JACK client with one MIDI output port, connected to another client's input. Messages go
-// through a lock-free ring to the process callback; what does not fit into a period's buffer
-// waits there for the next period instead of being lost, and a close waits until a cycle has
-// carried everything sent.
+// through a lock-free ring to the process callback with the time they are due, and each leaves
+// at its own frame one period after that time, so that the spacing of the times survives the
+// periods; one that comes too late for its frame leaves at the start of the cycle. What does not
+// fit into a period's buffer waits for the next period instead of being lost, and a close waits
+// until a cycle has carried everything sent.
 class JackMidiOut {
   public:
     JackMidiOut() = default;
@@ -37,7 +47,8 @@ class JackMidiOut {
     bool isOpen() const { return client_ != nullptr; }
 
     // One thread at a time. Busy when the ring is full: the cycles have not kept up.
-    SendResult send(const uint8_t* bytes, size_t size);
+    SendResult send(const uint8_t* bytes, size_t size,
+                    std::chrono::steady_clock::time_point due = std::chrono::steady_clock::now());
     // Whether every message sent so far has left in a cycle that has ended. Waits up to `limit`.
     bool drain(std::chrono::milliseconds limit);
 

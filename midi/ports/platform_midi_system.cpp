@@ -1,7 +1,7 @@
 #include "midi/ports/platform_midi_system.h"
 
-#include "midi/synth/audio_output_chain.h"
 #include "midi/ports/sendable_message.h"
+#include "midi/synth/audio_output_chain.h"
 
 namespace tonvel {
 
@@ -55,10 +55,15 @@ bool PlatformMidiSystem::sendShortMessage(uint32_t message) {
 }
 
 SendResult PlatformMidiSystem::trySend(uint32_t message) {
+    return trySendAt(message, std::chrono::steady_clock::now());
+}
+
+SendResult PlatformMidiSystem::trySendAt(uint32_t message,
+                                         std::chrono::steady_clock::time_point due) {
     if (!isSendableShortMessage(message)) return SendResult::Failed;
     if (synth_->isOpen()) return synth_->send(message) ? SendResult::Sent : SendResult::Failed;
     const auto bytes = packedBytes(message);
-    return ports_->send(bytes.data(), bytes.size);
+    return ports_->send(bytes.data(), bytes.size, due);
 }
 
 }  // namespace tonvel

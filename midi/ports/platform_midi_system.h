@@ -4,10 +4,10 @@
 #include <optional>
 #include <string>
 
+#include "midi/midi_system.h"
+#include "midi/ports/system_midi_ports.h"
 #include "midi/synth/builtin_synth.h"
 #include "midi/synth/sound_options.h"
-#include "midi/ports/system_midi_ports.h"
-#include "midi/midi_system.h"
 
 namespace tonvel {
 
@@ -26,6 +26,7 @@ class PlatformMidiSystem : public MidiSystem {
     void close() override;
     bool sendShortMessage(uint32_t message) override;
     SendResult trySend(uint32_t message) override;
+    SendResult trySendAt(uint32_t message, std::chrono::steady_clock::time_point due) override;
 
     BuiltinSynth& builtinSynth() { return *synth_; }
     // What the sound's threads met since the last call, told once each: a dropout that made

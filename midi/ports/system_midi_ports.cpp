@@ -2,7 +2,6 @@
 
 #include <exception>
 
-
 namespace tonvel {
 
 SystemMidiPorts::SystemMidiPorts(std::string clientName) : clientName_(std::move(clientName)) {}
@@ -53,7 +52,8 @@ void SystemMidiPorts::appendPorts(RtMidi::Api api, std::vector<SystemMidiPort>& 
 std::vector<SystemMidiPort> SystemMidiPorts::enumerate() {
     std::vector<SystemMidiPort> ports;
     appendPorts(RtMidi::LINUX_ALSA, ports);
-    for (auto& name : jackMidiInputPorts(clientName_)) ports.push_back({RtMidi::UNIX_JACK, std::move(name)});
+    for (auto& name : jackMidiInputPorts(clientName_))
+        ports.push_back({RtMidi::UNIX_JACK, std::move(name)});
     return ports;
 }
 
@@ -90,8 +90,9 @@ void SystemMidiPorts::close() {
     openOut_ = nullptr;
 }
 
-SendResult SystemMidiPorts::send(const uint8_t* bytes, size_t size) {
-    if (jackOut_.isOpen()) return jackOut_.send(bytes, size);
+SendResult SystemMidiPorts::send(const uint8_t* bytes, size_t size,
+                                 std::chrono::steady_clock::time_point due) {
+    if (jackOut_.isOpen()) return jackOut_.send(bytes, size, due);
     if (openOut_ == nullptr) return SendResult::Failed;
     failed_ = false;
     try {

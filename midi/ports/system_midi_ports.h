@@ -2,13 +2,14 @@
 
 #include <rtmidi/RtMidi.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "midi/ports/jack_midi_out.h"
 #include "midi/midi_system.h"
+#include "midi/ports/jack_midi_out.h"
 
 namespace tonvel {
 
@@ -37,7 +38,10 @@ class SystemMidiPorts {
     // Lets go once what was sent has left.
     void close();
     bool isOpen() const { return openOut_ != nullptr || jackOut_.isOpen(); }
-    SendResult send(const uint8_t* bytes, size_t size);
+    // A JACK port places the message at the frame of `due`, one period on; the sequencer sends
+    // it at once.
+    SendResult send(const uint8_t* bytes, size_t size,
+                    std::chrono::steady_clock::time_point due = std::chrono::steady_clock::now());
 
   private:
     RtMidiOut* outputFor(RtMidi::Api api);
