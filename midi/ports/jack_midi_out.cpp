@@ -7,9 +7,7 @@
 #include <cstring>
 #include <thread>
 
-#include "midi/jack/jack_autostart.h"
 #include "midi/jack/jack_own_clients.h"
-#include "midi/jack/jack_server_socket.h"
 
 namespace tonvel {
 
@@ -28,13 +26,6 @@ constexpr size_t kRingBytes = 1 << 18;
 // at once rather than wait for it. About a second and a half.
 constexpr int64_t kFarAhead = 1 << 16;
 
-jack_client_t* openClient(const std::string& name) {
-    preventJackServerAutostart();
-    if (!jackServerMayAnswer()) return nullptr;
-    jack_status_t status{};
-    return jack_client_open(name.c_str(), JackNoStartServer, &status);
-}
-
 }  // namespace
 
 std::optional<jack_nframes_t> frameInCycle(jack_nframes_t dueFrame, jack_nframes_t cycleStart,
@@ -48,17 +39,16 @@ std::optional<jack_nframes_t> frameInCycle(jack_nframes_t dueFrame, jack_nframes
 
 std::vector<std::string> jackMidiInputPorts(const std::string& ownClient) {
     std::vector<std::string> names;
-    jack_client_t* client = openClient(ownClient + " ports");
+    const auto client = JackClient::shared(ownClient);
     if (client == nullptr) return names;
     if (const char** ports =
-            jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput)) {
+            jack_get_ports(client->handle(), nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput)) {
         // Our input's client among them: sending to it would loop.
         for (const char** port = ports; *port != nullptr; ++port) {
             if (!isOwnJackPort(*port, ownClient)) names.emplace_back(*port);
         }
         jack_free(ports);
     }
-    jack_client_close(client);
     return names;
 }
 
@@ -68,20 +58,16 @@ JackMidiOut::~JackMidiOut() {
 
 bool JackMidiOut::open(const std::string& clientName, const std::string& target) {
     close();
-    client_ = openClient(clientName);
+    client_ = JackClient::shared(clientName);
     if (client_ == nullptr) return false;
     gone_ = false;
     written_ = carried_ = cycles_ = 0;
     ring_ = jack_ringbuffer_create(kRingBytes);
-    port_ = jack_port_register(client_, "Output", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-    const bool ready = ring_ != nullptr && port_ != nullptr &&
-                       jack_set_process_callback(client_, &JackMidiOut::onProcess, this) == 0;
-    if (ready) {
-        jack_ringbuffer_mlock(ring_);
-        jack_on_shutdown(client_, &JackMidiOut::onShutdown, this);
-    }
-    if (!ready || jack_activate(client_) != 0 ||
-        jack_connect(client_, jack_port_name(port_), target.c_str()) != 0) {
+    port_ = jack_port_register(client_->handle(), "Output", JACK_DEFAULT_MIDI_TYPE,
+                               JackPortIsOutput, 0);
+    if (ring_ != nullptr) jack_ringbuffer_mlock(ring_);
+    if (ring_ == nullptr || port_ == nullptr || !client_->add(*this) ||
+        jack_connect(client_->handle(), jack_port_name(port_), target.c_str()) != 0) {
         close(std::chrono::milliseconds(0));
         return false;
     }
@@ -90,17 +76,18 @@ bool JackMidiOut::open(const std::string& clientName, const std::string& target)
 
 void JackMidiOut::close(std::chrono::milliseconds limit) {
     if (client_ == nullptr) return;
-    drain(limit);
-    jack_client_close(client_);
-    client_ = nullptr;
+    if (port_ != nullptr) drain(limit);
+    client_->remove(*this);
+    if (port_ != nullptr) jack_port_unregister(client_->handle(), port_);
     port_ = nullptr;
+    client_.reset();
     if (ring_ != nullptr) jack_ringbuffer_free(ring_);
     ring_ = nullptr;
 }
 
 SendResult JackMidiOut::send(const uint8_t* bytes, size_t size,
                              std::chrono::steady_clock::time_point due) {
-    if (client_ == nullptr || gone_.load(std::memory_order_relaxed) || size == 0 || size > 3)
+    if (port_ == nullptr || gone_.load(std::memory_order_relaxed) || size == 0 || size > 3)
         return SendResult::Failed;
     if (jack_ringbuffer_write_space(ring_) < kEventSize) return SendResult::Busy;
     // JACK keeps a clock of its own: the time is carried over as a distance from now.
@@ -117,7 +104,7 @@ SendResult JackMidiOut::send(const uint8_t* bytes, size_t size,
 }
 
 bool JackMidiOut::drain(std::chrono::milliseconds limit) {
-    if (client_ == nullptr) return true;
+    if (port_ == nullptr) return true;
     const auto deadline = std::chrono::steady_clock::now() + limit;
     const auto waitFor = [&](auto done) {
         while (!done()) {
@@ -133,19 +120,15 @@ bool JackMidiOut::drain(std::chrono::milliseconds limit) {
     return waitFor([&] { return cycles_.load(std::memory_order_acquire) > cycle; });
 }
 
-int JackMidiOut::onProcess(jack_nframes_t frames, void* self) {
-    return static_cast<JackMidiOut*>(self)->process(frames);
+void JackMidiOut::shutdown() {
+    gone_ = true;
 }
 
-void JackMidiOut::onShutdown(void* self) {
-    static_cast<JackMidiOut*>(self)->gone_ = true;
-}
-
-int JackMidiOut::process(jack_nframes_t frames) {
+void JackMidiOut::process(jack_nframes_t frames) {
     cycles_.fetch_add(1, std::memory_order_acq_rel);
     void* buffer = jack_port_get_buffer(port_, frames);
     jack_midi_clear_buffer(buffer);
-    jack_client_t* client = client_;
+    jack_client_t* client = client_->handle();
     const jack_nframes_t cycleStart = jack_last_frame_time(client);
     uint64_t carried = 0;
     jack_nframes_t lastFrame = 0;
@@ -167,7 +150,6 @@ int JackMidiOut::process(jack_nframes_t frames) {
         ++carried;
     }
     carried_.fetch_add(carried, std::memory_order_acq_rel);
-    return 0;
 }
 
 }  // namespace tonvel

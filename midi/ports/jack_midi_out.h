@@ -7,10 +7,12 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "midi/jack/jack_client.h"
 #include "midi/midi_system.h"
 
 namespace tonvel {
@@ -26,25 +28,25 @@ std::vector<std::string> jackMidiInputPorts(const std::string& ownClient);
 std::optional<jack_nframes_t> frameInCycle(jack_nframes_t dueFrame, jack_nframes_t cycleStart,
                                            jack_nframes_t frames);
 
-// A JACK client with one MIDI output port, connected to another client's input. Messages go
-// through a lock-free ring to the process callback with the time they are due, and each leaves
+// The MIDI output port of the program's JACK client, connected to another client's input. Messages
+// go through a lock-free ring to the process callback with the time they are due, and each leaves
 // at its own frame one period after that time, so that the spacing of the times survives the
 // periods; one that comes too late for its frame leaves at the start of the cycle. What does not
 // fit into a period's buffer waits for the next period instead of being lost, and a close waits
 // until a cycle has carried everything sent.
-class JackMidiOut {
+class JackMidiOut : public JackPart {
   public:
     JackMidiOut() = default;
-    ~JackMidiOut();
+    ~JackMidiOut() override;
     JackMidiOut(const JackMidiOut&) = delete;
     JackMidiOut& operator=(const JackMidiOut&) = delete;
 
     // Registers `clientName`:Output and connects it to `target`. False when no server answers or
-    // the target is gone.
+    // the target is gone. The client is the one our MIDI input uses, when it has one.
     bool open(const std::string& clientName, const std::string& target);
     // Waits (a few periods, `limit` at most) for what was sent to leave, then lets go.
     void close(std::chrono::milliseconds limit = std::chrono::milliseconds(250));
-    bool isOpen() const { return client_ != nullptr; }
+    bool isOpen() const { return port_ != nullptr; }
 
     // One thread at a time. Busy when the ring is full: the cycles have not kept up.
     SendResult send(const uint8_t* bytes, size_t size,
@@ -52,12 +54,11 @@ class JackMidiOut {
     // Whether every message sent so far has left in a cycle that has ended. Waits up to `limit`.
     bool drain(std::chrono::milliseconds limit);
 
-  private:
-    static int onProcess(jack_nframes_t frames, void* self);
-    static void onShutdown(void* self);
-    int process(jack_nframes_t frames);
+    void process(jack_nframes_t frames) override;
+    void shutdown() override;
 
-    jack_client_t* client_ = nullptr;
+  private:
+    std::shared_ptr<JackClient> client_;
     jack_port_t* port_ = nullptr;
     jack_ringbuffer_t* ring_ = nullptr;
     std::atomic<uint64_t> written_{0};  // events put into the ring
