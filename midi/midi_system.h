@@ -41,6 +41,10 @@ class MidiSystem {
         (void)due;
         return trySend(message);
     }
+    // Readies, on the caller's thread, what `message` needs once it is sent (the samples of the
+    // program a program change chooses), so that the thread that sends it has no slow work.
+    // Called before the message is handed over.
+    virtual void prepare(uint32_t message) { (void)message; }
     // Forgets what the ticks of `source` (a timer) handed over ahead of its time and has not
     // left yet. Outputs that send everything at once have nothing to forget.
     // Only what was due after `after` is forgotten: what was due before it leaves, however late.
