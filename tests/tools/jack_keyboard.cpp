@@ -2,6 +2,7 @@
 // physical and terminal, as JACK shows a hardware capture port. It reads lines from its
 // standard input and sends each in the next cycle, on channel 1:
 //   on NOTE VELOCITY     off NOTE [VELOCITY]     cc NUMBER VALUE     bend VALUE (0..16383)
+//   program NUMBER
 // It prints "ready" once its port is there, and ends at the end of its input (after the last
 // message has left) or on SIGTERM or SIGINT. With SENT_LOG set, each message's place on the
 // server's clock is written there as "<frame> <bytes in hex>", as the receiver writes them.
@@ -42,7 +43,8 @@ int process(jack_nframes_t frames, void*) {
     Message message;
     while (jack_ringbuffer_read_space(ring) >= sizeof message) {
         jack_ringbuffer_peek(ring, reinterpret_cast<char*>(message.data()), sizeof message);
-        if (jack_midi_event_write(buffer, 0, message.data(), sizeof message) != 0) break;
+        const size_t size = (message[0] & 0xF0) == 0xC0 ? 2 : 3;
+        if (jack_midi_event_write(buffer, 0, message.data(), size) != 0) break;
         jack_ringbuffer_read_advance(ring, sizeof message);
         const Sent sent{jack_last_frame_time(client), message};
         if (jack_ringbuffer_write_space(sentRing) >= sizeof sent)
@@ -65,6 +67,10 @@ bool parse(const std::string& line, Message& message) {
     if (command == "bend") {
         message = {0xE0, static_cast<unsigned char>(first & 0x7F),
                    static_cast<unsigned char>(first >> 7)};
+        return true;
+    }
+    if (command == "program" && first <= 127) {
+        message = {0xC0, static_cast<unsigned char>(first), 0};
         return true;
     }
     if (first > 127 || second < 0) return false;
