@@ -28,7 +28,8 @@ bool JackClient::open(const std::string& name) {
     if (client_ == nullptr) return false;
     if (jack_set_process_callback(client_, &JackClient::onProcess, this) != 0 ||
         jack_set_port_connect_callback(client_, &JackClient::onConnect, this) != 0 ||
-        jack_set_port_registration_callback(client_, &JackClient::onRegistration, this) != 0) {
+        jack_set_port_registration_callback(client_, &JackClient::onRegistration, this) != 0 ||
+        jack_set_xrun_callback(client_, &JackClient::onXrun, this) != 0) {
         jack_client_close(client_);
         client_ = nullptr;
         return false;
@@ -95,6 +96,14 @@ void JackClient::onRegistration(jack_port_id_t port, int registered, void* self)
     std::lock_guard hold(client->notifying_);
     for (auto& slot : client->parts_)
         if (JackPart* part = slot.load()) part->registration(port, registered != 0);
+}
+
+int JackClient::onXrun(void* self) {
+    auto* client = static_cast<JackClient*>(self);
+    std::lock_guard hold(client->notifying_);
+    for (auto& slot : client->parts_)
+        if (JackPart* part = slot.load()) part->xrun();
+    return 0;
 }
 
 void JackClient::onShutdown(void* self) {

@@ -22,6 +22,9 @@ class JackPart {
     virtual void connection(jack_port_id_t, jack_port_id_t, bool) {}
     // On JACK's notification thread: a port of any client appeared or went.
     virtual void registration(jack_port_id_t, bool) {}
+    // On JACK's notification thread: a client (ours or another) finished a cycle late, and the
+    // MIDI that cycle carried may have been lost.
+    virtual void xrun() {}
     // On a thread of JACK's: the server went, and the client with it.
     virtual void shutdown() {}
 };
@@ -58,6 +61,7 @@ class JackClient {
     static int onProcess(jack_nframes_t frames, void* self);
     static void onConnect(jack_port_id_t a, jack_port_id_t b, int connect, void* self);
     static void onRegistration(jack_port_id_t port, int registered, void* self);
+    static int onXrun(void* self);
     static void onShutdown(void* self);
 
     jack_client_t* client_ = nullptr;

@@ -120,6 +120,10 @@ bool JackMidiOut::drain(std::chrono::milliseconds limit) {
     return waitFor([&] { return cycles_.load(std::memory_order_acquire) > cycle; });
 }
 
+void JackMidiOut::xrun() {
+    lost_ = true;
+}
+
 void JackMidiOut::shutdown() {
     gone_ = true;
 }
@@ -130,6 +134,14 @@ void JackMidiOut::process(jack_nframes_t frames) {
     jack_midi_clear_buffer(buffer);
     jack_client_t* client = client_->handle();
     const jack_nframes_t cycleStart = jack_last_frame_time(client);
+    const jack_time_t now = jack_get_time();
+    if (lost_.exchange(false, std::memory_order_acq_rel)) {
+        endings_.repeat(now, [&](const uint8_t* bytes, size_t size) {
+            if (jack_midi_max_event_size(buffer) < size) return;
+            if (jack_midi_data_t* data = jack_midi_event_reserve(buffer, 0, size))
+                std::memcpy(data, bytes, size);
+        });
+    }
     uint64_t carried = 0;
     jack_nframes_t lastFrame = 0;
     Event event{};
@@ -145,6 +157,7 @@ void JackMidiOut::process(jack_nframes_t frames) {
         jack_midi_data_t* data = jack_midi_event_reserve(buffer, frame, event.size);
         if (data == nullptr) break;
         std::memcpy(data, event.bytes.data(), event.size);
+        endings_.sent(event.bytes.data(), event.size, now);
         jack_ringbuffer_read_advance(ring_, kEventSize);
         lastFrame = frame;
         ++carried;

@@ -14,6 +14,7 @@
 
 #include "midi/jack/jack_client.h"
 #include "midi/midi_system.h"
+#include "midi/ports/sent_endings.h"
 
 namespace tonvel {
 
@@ -33,7 +34,8 @@ std::optional<jack_nframes_t> frameInCycle(jack_nframes_t dueFrame, jack_nframes
 // at its own frame one period after that time, so that the spacing of the times survives the
 // periods; one that comes too late for its frame leaves at the start of the cycle. What does not
 // fit into a period's buffer waits for the next period instead of being lost, and a close waits
-// until a cycle has carried everything sent.
+// until a cycle has carried everything sent. After a cycle that came late, whose MIDI JACK may
+// have dropped, the note-offs and pedal releases sent just before are sent again.
 class JackMidiOut : public JackPart {
   public:
     JackMidiOut() = default;
@@ -55,6 +57,7 @@ class JackMidiOut : public JackPart {
     bool drain(std::chrono::milliseconds limit);
 
     void process(jack_nframes_t frames) override;
+    void xrun() override;
     void shutdown() override;
 
   private:
@@ -65,6 +68,8 @@ class JackMidiOut : public JackPart {
     std::atomic<uint64_t> carried_{0};  // events the process callback has put into a period
     std::atomic<uint64_t> cycles_{0};
     std::atomic<bool> gone_{false};  // the server shut the client down
+    std::atomic<bool> lost_{false};  // a cycle was late: its MIDI may not have arrived
+    SentEndings endings_;            // the process callback's
 };
 
 }  // namespace tonvel
