@@ -2,9 +2,10 @@
 # Hot-plug storms: a stand-in USB keyboard is plugged into JACK and pulled out (killed) again
 # and again while it holds notes, and a receiver that loses nothing on the program's JACK
 # output counts the notes left on, after each storm and again after the program's exit.
-# Each cycle plugs the keyboard in, plays note-ons every few milliseconds from its start
-# (some before it is connected, some after) and pulls it out at a random moment 20 to 250 ms
-# after the plug, with its notes held.
+# Every other cycle plugs the keyboard in, waits until the program has connected it, plays a
+# note and pulls the keyboard out 0 to 100 ms later with the note held; the cycles between play
+# note-ons every 10 ms from the plug on (some before the connection, some after) and pull it out
+# at a random moment 20 to 250 ms after the plug.
 #   bash scripts/bench_hotplug.sh [BUILD_DIR]   STORMS=5 CYCLES=200 SEED= BUSY=
 # With JACK_REALTIME=no the server runs without real-time priority.
 set -u
@@ -27,18 +28,24 @@ for ((storm = 1; storm <= storms; storm++)); do
     from=$(received_lines)
     started=$(date +%s%N)
     for ((cycle = 1; cycle <= cycles; cycle++)); do
-        rm -f "$work/keys"
-        mkfifo "$work/keys"
-        "$keyboard" Keys <"$work/keys" >/dev/null 2>&1 &
+        rm -f "$work/keys" "$work/heard"
+        mkfifo "$work/keys" "$work/heard"
+        "$keyboard" Keys <"$work/keys" >"$work/heard" 2>/dev/null &
         plugged=$!
-        exec 3>"$work/keys"
-        held=$((20 + RANDOM % 231))
-        for ((t = 0; t < held; t += 10)); do
-            echo "on $((36 + (cycle + t / 10) % 48)) 100" >&3
-            sleep 0.01
-        done
+        exec 3>"$work/keys" 4<"$work/heard"
+        if ((cycle % 2 == 0)); then
+            while read -r -t 3 line <&4 && [[ $line != connected ]]; do :; done
+            echo "on $((36 + cycle % 48)) 100" >&3
+            sleep "0.0$((RANDOM % 10))"
+        else
+            held=$((20 + RANDOM % 231))
+            for ((t = 0; t < held; t += 10)); do
+                echo "on $((36 + (cycle + t / 10) % 48)) 100" >&3
+                sleep 0.01
+            done
+        fi
         kill -9 "$plugged" 2>/dev/null
-        exec 3>&-
+        exec 3>&- 4<&-
         wait "$plugged" 2>/dev/null
     done
     seconds=$((($(date +%s%N) - started) / 1000000000))
