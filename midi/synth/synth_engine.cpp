@@ -74,6 +74,7 @@ void SynthEngine::play(uint32_t message) {
             break;
         case 0x90:
             fluid_synth_noteon(synth_, channel, data1, data2);
+            if (data2 != 0) notePlayed_.store(true, std::memory_order_relaxed);
             break;
         case 0xA0:
             fluid_synth_key_pressure(synth_, channel, data1, data2);
@@ -149,7 +150,9 @@ void SynthEngine::prepare(int channel, int program) {
         pinned_[wanted] = ++uses_;
         return;
     }
-    if (!loaderTried_) {
+    // Before the first note nothing waits on the synthesizer (the instrument chosen at the start),
+    // and the loader's own copy of the SoundFont is not worth its memory yet.
+    if (!loaderTried_ && notePlayed_.load(std::memory_order_relaxed)) {
         loaderTried_ = true;
         loader_ = PresetLoader::create(path_);
     }

@@ -108,6 +108,7 @@ class SynthEngine {
     std::map<Program, uint64_t> pinned_;
     uint64_t uses_ = 0;
     bool samplesOnDemand_;
+    std::atomic<bool> notePlayed_{false};
     std::atomic<bool> windowInside_{false};
     std::atomic<bool> senderInside_{false};
     double sampleRate_;
