@@ -29,6 +29,8 @@ class PlatformMidiSystem : public MidiSystem {
     void close() override;
     bool sendShortMessage(uint32_t message) override;
     SendResult trySend(uint32_t message) override;
+    SendResult trySendAt(uint32_t message, std::chrono::steady_clock::time_point due) override;
+    void prepare(uint32_t message) override;
 
     BuiltinSynth& builtinSynth() { return *synth_; }
     // What the sound's threads met since the last call, told once each: a dropout that made

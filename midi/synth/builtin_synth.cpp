@@ -56,4 +56,14 @@ bool BuiltinSynth::send(uint32_t message) {
     return true;
 }
 
+SendResult BuiltinSynth::trySend(uint32_t message) {
+    if (!open_) return SendResult::Failed;
+    return engine_->tryPlay(message) ? SendResult::Sent : SendResult::Busy;
+}
+
+void BuiltinSynth::prepare(uint32_t message) {
+    if (!open_ || (message & 0xF0) != 0xC0) return;
+    engine_->prepare(static_cast<int>(message & 0x0F), static_cast<int>((message >> 8) & 0x7F));
+}
+
 }  // namespace tonvel
