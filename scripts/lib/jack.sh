@@ -45,3 +45,18 @@ stop_and_wait() {
     done
     kill -9 "$pid" 2>/dev/null
 }
+
+# The lines a JACK receiver logged ("<frame> <time> <bytes...>"), from line $2 on, with each
+# note-off that ends a note already ended left out: after a late cycle the program sends its
+# last endings again, which changes nothing at the other end.
+received_endings_once() {
+    awk -v from="$2" '{
+        for (i = 3; i <= NF; ++i) $i = tolower($i)
+        kind = substr($3, 1, 1); key = substr($3, 2, 1) " " $4
+        if (kind == "9" && $5 != "00") sounding[key] = 1
+        else if (kind == "8" || kind == "9") {
+            if (!sounding[key]) next
+            sounding[key] = 0
+        }
+        if (NR >= from) print }' "$1"
+}
