@@ -42,6 +42,7 @@ void MidiOut::closeMidiOut() {
 bool MidiOut::send(int status, int channel, int data1, int data2) {
     if (channel < 0 || channel > 15 || !isDataByte(data1) || !isDataByte(data2)) return false;
     const uint32_t message = packMessage(status + channel, data1, data2);
+    system_.prepare(message);
     if (!system_.sendShortMessage(message)) return false;
     if (onSent) onSent(message);
     return true;

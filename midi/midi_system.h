@@ -34,6 +34,17 @@ class MidiSystem {
     virtual SendResult trySend(uint32_t message) {
         return sendShortMessage(message) ? SendResult::Sent : SendResult::Failed;
     }
+    // As trySend, for a message due at `due`: an output that can place a message in time (a
+    // JACK port, at its frame in a cycle) keeps the spacing of the times it is given; the others
+    // send at once.
+    virtual SendResult trySendAt(uint32_t message, std::chrono::steady_clock::time_point due) {
+        (void)due;
+        return trySend(message);
+    }
+    // Readies, on the caller's thread, what `message` needs once it is sent (the samples of the
+    // program a program change chooses), so that the thread that sends it has no slow work.
+    // Called before the message is handed over.
+    virtual void prepare(uint32_t message) { (void)message; }
     // Forgets what the ticks of `source` (a timer) handed over ahead of its time and has not
     // left yet. Outputs that send everything at once have nothing to forget.
     // Only what was due after `after` is forgotten: what was due before it leaves, however late.

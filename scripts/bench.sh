@@ -2,11 +2,13 @@
 # Reproduces every performance figure of the program in one run and prints each beside its
 # references, as a ratio where there is one: start-up to the first and to the main window,
 # resident memory with each SoundFont, key to sound (against a reference click), dropouts with
-# every core busy, the same two through PipeWire beside PulseAudio, key to port, the rhythm's step timing, SoundFont load, the first note after
-# an instrument change, refresh, window shape. docs/performance.md explains the figures.
+# every core busy, the same two through PipeWire beside PulseAudio, key to port, key to sound
+# inside a JACK graph, the rhythm's step timing at a JACK port and while a keyboard changes
+# instruments, hot-plug storms, SoundFont load, the first note after an instrument change,
+# refresh, window shape. docs/performance.md explains the figures.
 #   scripts/bench.sh [BUILD_DIR]            (default build-bench, a Release build)
 # Run lengths (environment): STARTUP_RUNS=10 PRESSES=30 DROPOUT_SECONDS=600
-# DROPOUT_OTHER_SECONDS=120 RHYTHM_SECONDS=30. Needs root or sudo only to install packages.
+# DROPOUT_OTHER_SECONDS=120 RHYTHM_SECONDS=30 STORMS=5. Needs root or sudo only to install packages.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -16,6 +18,7 @@ presses=${PRESSES:-30}
 dropout_seconds=${DROPOUT_SECONDS:-600}
 other_seconds=${DROPOUT_OTHER_SECONDS:-120}
 rhythm_seconds=${RHYTHM_SECONDS:-30}
+storms=${STORMS:-5}
 sf2=/usr/share/sounds/sf2
 
 # References: the figures before this work and those stated for another program of the kind
@@ -29,7 +32,8 @@ bash scripts/setup.sh --tests >/dev/null || exit 1
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null || exit 1
 cmake --build "$build" -j2 --target tonvel tonvel_startup_timing tonvel_xkey tonvel_key_latency \
     tonvel_key_to_port tonvel_jack_receiver tonvel_step_timing tonvel_audio_gaps \
-    tonvel_wakeup_latency bench_midi_backends bench_window_shape bench_key_engine >/dev/null ||
+    tonvel_wakeup_latency tonvel_jack_key_to_sound tonvel_jack_onsets tonvel_jack_keyboard \
+    bench_midi_backends bench_window_shape bench_key_engine >/dev/null ||
     exit 1
 build=$(cd "$build" && pwd)
 tools=$build/tests
@@ -298,8 +302,23 @@ echo "== key to port (JACK dummy server, 64-frame periods; key Z, $presses press
 )
 
 echo
+echo "== key to sound inside a JACK graph (dummy server, 64-frame periods; key Z, 40 presses)"
+echo "reference (before): median 4.0 ms, p90 5.0 ms, min 1.2 ms (issue 23)"
+bash scripts/bench_jack_sound.sh "$build" 40 2>/dev/null
+
+echo
 echo "== rhythm step timing (JACK dummy server, 64-frame periods, $rhythm_seconds s)"
 bash scripts/bench_rhythm.sh "$build" "$rhythm_seconds" 2>/dev/null
+
+echo
+echo "== the rhythm while a MIDI keyboard steps through 50 instruments (JACK, 64-frame periods)"
+bash scripts/bench_program_changes.sh "$build" 2>/dev/null
+
+echo
+echo "== hot-plug storms ($storms storms of 200 cycles, notes held; JACK with and without real-time priority)"
+STORMS=$storms bash scripts/bench_hotplug.sh "$build" 2>/dev/null | grep -v '^storm'
+JACK_REALTIME=no STORMS=$storms bash scripts/bench_hotplug.sh "$build" 2>/dev/null | grep -v '^storm'
+echo "goal: no note left on"
 
 echo
 echo "load:    $(cut -d' ' -f1-3 /proc/loadavg) at the end"

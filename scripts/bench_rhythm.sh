@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Measures the rhythm's timing at a JACK MIDI port (64-frame periods, 1.3 ms), on a quiet
-# machine and with two busy loops beside the program: "16 Beat" at the normal tempo (115 ms a
-# step) for SECONDS, then five tempo nudges 80 ms apart.
+# Measures the rhythm's timing at a JACK MIDI port (64-frame periods, 1.3 ms; each message
+# leaves at the frame it was due, one period on), on a quiet machine and with two busy loops
+# beside the program: "16 Beat" at the normal tempo (115 ms a step) for SECONDS, then five
+# tempo nudges 80 ms apart.
 #   scripts/bench_rhythm.sh [BUILD_DIR] [SECONDS]
 # Deviation is each step's distance from the best-placed grid of 115 ms, on the system clock
 # the server maps its frames to (a dummy server's own sample clock drifts on a busy machine).
@@ -45,4 +46,4 @@ echo "rhythm, two busy loops:       $(play_for)"
 echo "tempo nudges, two busy loops: $(nudges)"
 busy_stop
 echo "reference (before): mean step 116.1-116.3 ms; deviation median 5 ms, p99 10-15 ms (quiet)"
-echo "goal: mean step within 1 %; deviation p99 <= 2 ms quiet, <= 5 ms with every core busy"
+echo "goal: mean step within 0.1 %; deviation p99 <= 0.25 ms quiet, <= 1 ms with every core busy"

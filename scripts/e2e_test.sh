@@ -90,7 +90,7 @@ sleep 0.5
 
 # What the receiver got since the mark, one message per line.
 mark() { marked=$(wc -l <"$work/dump.log"); }
-since_mark() { tail -n +$((marked + 1)) "$work/dump.log" | cut -d' ' -f3- | tr 'A-F' 'a-f'; }
+since_mark() { received_endings_once "$work/dump.log" $((marked + 1)) | cut -d' ' -f3-; }
 count_since_mark() { since_mark | grep -c "^$1\$"; }
 visible_windows() { xdotool search --onlyvisible --class tonvel 2>/dev/null | wc -l; }
 
@@ -156,13 +156,14 @@ mark
 began=$(date +%s%N)
 "$xkey" tap 71 30; sleep 1.5; "$xkey" tap 75 30
 played=$((($(date +%s%N) - began) / 1000000))
-stopped=$(wc -l <"$work/dump.log")
+received_now() { received_endings_once "$work/dump.log" 1 | wc -l; }
+stopped=$(received_now)
 sleep 0.5
 steps=$(count_since_mark "99 2c 7f")
 # A busy machine may sleep longer than asked: the steps follow the time that really passed.
 [[ $steps -ge $((played / 115 - 3)) && $steps -le $((played / 115 + 2)) ]] ||
     fail "F5 for $played ms gave $steps rhythm steps"
-[[ $(wc -l <"$work/dump.log") -eq $stopped ]] || fail "the rhythm went on after F9"
+[[ $(received_now) -eq $stopped ]] || fail "the rhythm went on after F9"
 "$build/tests/tonvel_step_timing" 115 48000 "99 2c" 1 system < <(tail -n +$((marked + 1)) "$work/dump.log") |
     sed 's/^/e2e: rhythm /'
 
@@ -205,7 +206,7 @@ cmp -s "$work/sent-notes.txt" "$work/recorded-notes.txt" ||
 mark
 "$xkey" down 37; "$xkey" tap 33; "$xkey" up 37    # Ctrl+P
 sleep 2.5
-tail -n +$((marked + 1)) "$work/dump.log" | head -n "$(wc -l <"$work/recorded.txt")" >"$work/played-raw.txt"
+received_endings_once "$work/dump.log" $((marked + 1)) | head -n "$(wc -l <"$work/recorded.txt")" >"$work/played-raw.txt"
 awk '{ printf "%d", $2 / 1000; for (i = 3; i <= NF; ++i) printf " %s", $i; print "" }' \
     "$work/played-raw.txt" >"$work/played.txt"
 cut -d' ' -f2- "$work/played.txt" | cmp -s - <(cut -d' ' -f2- "$work/recorded.txt") ||

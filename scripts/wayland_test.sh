@@ -166,7 +166,7 @@ jack_lsp -c 2>/dev/null | grep -A1 '^Tonvel.*:Output' | grep -q receiver:input |
     give_up "the program's output did not reach the receiver"
 
 mark() { marked=$(wc -l <"$work/received.log"); }
-since_mark() { tail -n +$((marked + 1)) "$work/received.log" | cut -d' ' -f3- | tr 'A-F' 'a-f'; }
+since_mark() { received_endings_once "$work/received.log" $((marked + 1)) | cut -d' ' -f3-; }
 # What arrived since the mark, one line: once it is $1, or what there is after 3 s.
 received() {
     local got

@@ -20,6 +20,8 @@ namespace {
 // is taken (a folder, a link, a file of someone else's), the next free one of "unsaved recording
 // (2).mid" up to this many.
 constexpr const char* kUnsavedRecording = "unsaved recording.mid";
+// From Ctrl+P to the recording's time 0.
+constexpr int64_t kPlaybackStart = 20;
 constexpr int kKeptNames = 20;
 
 }  // namespace
@@ -169,12 +171,9 @@ void frmPiano::mnu_playrec_Click() {
     tmrPlay.enabled = true;
     setRecordingChecks();
     PCap.caption = "Playing Recording : ON";
-    // The recording's time 0 is now.
-    if (*first == 0) {
-        tmrPlay_Timer();
-    } else {
-        waitForPlayback(*first);
-    }
+    // Even the first messages leave through the timer, on the grid all the others keep: sent
+    // at once, they left ahead of the rest by however long the window took to start the timer.
+    waitForPlayback(*first + kPlaybackStart);
 }
 
 // The timer counts in int milliseconds: a longer wait is taken in steps.

@@ -2,21 +2,10 @@
 
 #include <jack/midiport.h>
 
-#include <thread>
-
 #include "midi/input/input_messages.h"
-#include "midi/jack/jack_autostart.h"
 #include "midi/jack/jack_own_clients.h"
-#include "midi/jack/jack_server_socket.h"
 
 namespace tonvel {
-
-namespace {
-
-// A connection JACK made but whose first cycle never came: its source went at once.
-constexpr std::chrono::seconds kStartingLimit{1};
-
-}  // namespace
 
 JackMidiIn::JackMidiIn(std::string programName, const InputSignal& signal)
     : programName_(std::move(programName)), signal_(signal) {
@@ -28,26 +17,12 @@ JackMidiIn::~JackMidiIn() {
 }
 
 bool JackMidiIn::attach() {
-    if (client_ != nullptr) return true;
-    preventJackServerAutostart();
-    if (!jackServerMayAnswer()) return false;
-    jack_status_t status{};
-    client_ = jack_client_open(programName_.c_str(), JackNoStartServer, &status);
+    if (client_ != nullptr && !shutDown_.load(std::memory_order_acquire)) return true;
+    if (client_ != nullptr) detach();
+    client_ = JackClient::shared(programName_);
     if (client_ == nullptr) return false;
     shutDown_ = false;
-    Slot& input = slots_[0];
-    input.port = jack_port_register(client_, "Input", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-    input.id = kPublicId;
-    input.connections = 0;
-    input.state.store(Live, std::memory_order_release);
-    if (input.port == nullptr ||
-        jack_set_process_callback(client_, &JackMidiIn::onProcess, this) != 0 ||
-        jack_set_port_registration_callback(client_, &JackMidiIn::onRegistration, this) != 0) {
-        detach();
-        return false;
-    }
-    jack_on_shutdown(client_, &JackMidiIn::onShutdown, this);
-    if (jack_activate(client_) != 0) {
+    if (listen(0, "Input", kPublicId) == nullptr || !client_->add(*this)) {
         detach();
         return false;
     }
@@ -56,32 +31,44 @@ bool JackMidiIn::attach() {
 
 void JackMidiIn::detach() {
     if (client_ == nullptr) return;
-    jack_client_close(client_);
-    client_ = nullptr;
-    for (Slot& slot : slots_) {
-        slot.port = nullptr;
-        slot.state.store(Free, std::memory_order_relaxed);
-    }
+    client_->remove(*this);
+    for (Slot& slot : slots_)
+        if (slot.state != Free) free(slot);
+    client_.reset();
+}
+
+JackMidiIn::Slot* JackMidiIn::listen(size_t index, const std::string& portName, uint16_t id) {
+    Slot& slot = slots_[index];
+    jack_port_t* port = jack_port_register(client_->handle(), portName.c_str(),
+                                           JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    if (port == nullptr) return nullptr;
+    slot.port.store(port, std::memory_order_relaxed);
+    slot.id = id;
+    slot.links.store(0, std::memory_order_relaxed);
+    slot.breaks.store(0, std::memory_order_relaxed);
+    slot.breaksTold = 0;
+    slot.state.store(Listening, std::memory_order_release);
+    return &slot;
+}
+
+void JackMidiIn::free(Slot& slot) {
+    // The process callback leaves a slot that is not Listening alone from its next look on.
+    if (slot.state.exchange(Retired) == Listening) client_->waitOutCycle();
+    jack_port_unregister(client_->handle(), slot.port.load());
+    slot.port.store(nullptr);
+    slot.state.store(Free);
 }
 
 std::vector<MidiSource> JackMidiIn::sources() {
     std::vector<MidiSource> sources;
     if (!attach()) return sources;
-    const auto now = std::chrono::steady_clock::now();
-    for (size_t i = 1; i < kSlots; ++i) {
-        Slot& slot = slots_[i];
-        int state = Starting;
-        if (slot.state.load(std::memory_order_acquire) == Starting &&
-            now - slot.since > kStartingLimit && jack_port_connected(slot.port) == 0 &&
-            slot.state.compare_exchange_strong(state, Closing, std::memory_order_acq_rel))
-            release(slot);
-    }
-    const char** ports = jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
+    jack_client_t* client = client_->handle();
+    const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
     if (ports == nullptr) return sources;
     for (const char** name = ports; *name != nullptr; ++name) {
         if (isOwnJackPort(*name, programName_)) continue;
-        jack_port_t* port = jack_port_by_name(client_, *name);
-        if (port == nullptr || jack_port_is_mine(client_, port)) continue;
+        jack_port_t* port = jack_port_by_name(client, *name);
+        if (port == nullptr || jack_port_is_mine(client, port)) continue;
         sources.push_back(
             {*name, (jack_port_flags(port) & JackPortIsPhysical) != 0, connectedToUs(*name)});
     }
@@ -91,9 +78,8 @@ std::vector<MidiSource> JackMidiIn::sources() {
 
 bool JackMidiIn::connectedToUs(const std::string& name) const {
     for (const Slot& slot : slots_) {
-        const int state = slot.state.load(std::memory_order_acquire);
-        if ((state == Starting || state == Live) &&
-            jack_port_connected_to(slot.port, name.c_str()) != 0)
+        if (slot.state.load(std::memory_order_acquire) != Listening) continue;
+        if (jack_port_connected_to(slot.port.load(std::memory_order_relaxed), name.c_str()) != 0)
             return true;
     }
     return false;
@@ -101,61 +87,34 @@ bool JackMidiIn::connectedToUs(const std::string& name) const {
 
 bool JackMidiIn::connect(const std::string& name, bool connected) {
     if (client_ == nullptr || isOwnJackPort(name, programName_)) return false;
-    jack_port_t* source = jack_port_by_name(client_, name.c_str());
-    if (source == nullptr || jack_port_is_mine(client_, source) ||
+    jack_client_t* client = client_->handle();
+    jack_port_t* source = jack_port_by_name(client, name.c_str());
+    if (source == nullptr || jack_port_is_mine(client, source) ||
         (jack_port_flags(source) & JackPortIsOutput) == 0)
         return false;
     if (!connected) {
-        for (size_t i = 0; i < kSlots; ++i) {
-            Slot& slot = slots_[i];
-            int state = slot.state.load(std::memory_order_acquire);
-            if ((state != Starting && state != Live) ||
-                jack_port_connected_to(slot.port, name.c_str()) == 0)
-                continue;
-            // The process callback ends a live connection itself, after its last messages.
-            jack_disconnect(client_, name.c_str(), jack_port_name(slot.port));
-            if (i > 0 && state == Starting &&
-                slot.state.compare_exchange_strong(state, Closing, std::memory_order_acq_rel))
-                release(slot);
+        // The process callback ends each connection itself, after its last messages.
+        for (const Slot& slot : slots_) {
+            if (slot.state.load(std::memory_order_acquire) != Listening) continue;
+            jack_port_t* port = slot.port.load(std::memory_order_relaxed);
+            if (jack_port_connected_to(port, name.c_str()) != 0)
+                jack_disconnect(client, name.c_str(), jack_port_name(port));
         }
         return true;
     }
     if (connectedToUs(name)) return true;
     for (size_t i = 1; i < kSlots; ++i) {
-        Slot& slot = slots_[i];
-        if (slot.state.load(std::memory_order_acquire) != Free) continue;
-        const std::string portName = "Input " + std::to_string(i);
-        slot.port = jack_port_register(client_, portName.c_str(), JACK_DEFAULT_MIDI_TYPE,
-                                       JackPortIsInput, 0);
-        if (slot.port == nullptr) return false;
-        slot.id = nextId_;
+        if (slots_[i].state.load(std::memory_order_acquire) != Free) continue;
+        Slot* slot = listen(i, "Input " + std::to_string(i), nextId_);
+        if (slot == nullptr) return false;
         nextId_ = nextId_ == 0xFFFF ? kPublicId + 1 : static_cast<uint16_t>(nextId_ + 1);
-        slot.connections = 0;
-        slot.since = std::chrono::steady_clock::now();
-        slot.state.store(Starting, std::memory_order_release);
-        if (jack_connect(client_, name.c_str(), jack_port_name(slot.port)) == 0) return true;
-        int state = Starting;
-        if (slot.state.compare_exchange_strong(state, Closing, std::memory_order_acq_rel))
-            release(slot);
+        if (jack_connect(client, name.c_str(),
+                         jack_port_name(slot->port.load(std::memory_order_relaxed))) == 0)
+            return true;
+        free(*slot);
         return false;
     }
     return false;
-}
-
-void JackMidiIn::release(Slot& slot) {
-    waitForCycle();
-    jack_port_unregister(client_, slot.port);
-    slot.port = nullptr;
-    slot.state.store(Free, std::memory_order_release);
-}
-
-void JackMidiIn::waitForCycle() {
-    // A cycle that began after the slot closed has seen it closed, and the one before has ended.
-    const uint64_t seen = cycles_.load(std::memory_order_acquire);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-    while (cycles_.load(std::memory_order_acquire) == seen && !shutDown_ &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
 }
 
 void JackMidiIn::takeEvents(std::vector<MidiInputEvent>& events) {
@@ -164,20 +123,15 @@ void JackMidiIn::takeEvents(std::vector<MidiInputEvent>& events) {
         if (event->kind != MidiInputEvent::Kind::SourceGone || event->source == kPublicId) continue;
         for (size_t i = 1; i < kSlots; ++i) {
             Slot& slot = slots_[i];
-            if (slot.id == event->source && slot.state.load(std::memory_order_acquire) == Retired) {
-                jack_port_unregister(client_, slot.port);
-                slot.port = nullptr;
-                slot.state.store(Free, std::memory_order_release);
-            }
+            if (slot.id == event->source && slot.state.load(std::memory_order_acquire) == Retired)
+                free(slot);
         }
     }
     if (client_ != nullptr && shutDown_.load(std::memory_order_acquire)) {
         // The server went, and every connection with it.
-        for (const Slot& slot : slots_) {
-            const int state = slot.state.load(std::memory_order_acquire);
-            if (state == Live || state == Starting)
+        for (const Slot& slot : slots_)
+            if (slot.state.load(std::memory_order_acquire) == Listening)
                 events.push_back({MidiInputEvent::Kind::SourceGone, slot.id, 0});
-        }
         detach();
         sourcesChanged_ = true;
     }
@@ -185,30 +139,41 @@ void JackMidiIn::takeEvents(std::vector<MidiInputEvent>& events) {
         events.push_back({MidiInputEvent::Kind::SourcesChanged, 0, 0});
 }
 
-int JackMidiIn::onProcess(jack_nframes_t frames, void* self) {
-    return static_cast<JackMidiIn*>(self)->process(frames);
+void JackMidiIn::connection(jack_port_id_t a, jack_port_id_t b, bool made) {
+    if (client_ == nullptr) return;
+    jack_port_t* first = jack_port_by_id(client_->handle(), a);
+    jack_port_t* second = jack_port_by_id(client_->handle(), b);
+    for (Slot& slot : slots_) {
+        if (slot.state.load(std::memory_order_acquire) != Listening) continue;
+        jack_port_t* port = slot.port.load(std::memory_order_relaxed);
+        if (port == nullptr || (port != first && port != second)) continue;
+        if (made) {
+            slot.links.fetch_add(1, std::memory_order_acq_rel);
+        } else {
+            slot.links.fetch_sub(1, std::memory_order_acq_rel);
+            slot.breaks.fetch_add(1, std::memory_order_acq_rel);
+        }
+    }
+    if (!made) signal_.raise();
 }
 
-void JackMidiIn::onRegistration(jack_port_id_t, int, void* self) {
-    auto* input = static_cast<JackMidiIn*>(self);
-    input->sourcesChanged_.store(true, std::memory_order_release);
-    input->signal_.raise();
+void JackMidiIn::registration(jack_port_id_t, bool) {
+    sourcesChanged_.store(true, std::memory_order_release);
+    signal_.raise();
 }
 
-void JackMidiIn::onShutdown(void* self) {
-    auto* input = static_cast<JackMidiIn*>(self);
-    input->shutDown_.store(true, std::memory_order_release);
-    input->signal_.raise();
+void JackMidiIn::shutdown() {
+    shutDown_.store(true, std::memory_order_release);
+    signal_.raise();
 }
 
-int JackMidiIn::process(jack_nframes_t frames) {
-    cycles_.fetch_add(1, std::memory_order_acq_rel);
+void JackMidiIn::process(jack_nframes_t frames) {
     bool pushed = false;
     for (size_t i = 0; i < kSlots; ++i) {
         Slot& slot = slots_[i];
-        int state = slot.state.load(std::memory_order_acquire);
-        if (state != Starting && state != Live) continue;
-        void* buffer = jack_port_get_buffer(slot.port, frames);
+        // Sequentially consistent, against free() and the client's count of cycles.
+        if (slot.state.load() != Listening) continue;
+        void* buffer = jack_port_get_buffer(slot.port.load(std::memory_order_relaxed), frames);
         const uint32_t count = jack_midi_get_event_count(buffer);
         for (uint32_t e = 0; e < count; ++e) {
             jack_midi_event_t event;
@@ -220,21 +185,20 @@ int JackMidiIn::process(jack_nframes_t frames) {
             else
                 dropped_.fetch_add(1, std::memory_order_relaxed);
         }
-        const int connections = jack_port_connected(slot.port);
-        if (state == Starting && connections > 0 &&
-            slot.state.compare_exchange_strong(state, Live, std::memory_order_acq_rel))
-            state = Live;
-        if (connections < slot.connections) {
-            // Tried again next cycle when the ring is full: an end is never lost.
-            if (!ring_.push({MidiInputEvent::Kind::SourceGone, slot.id, 0})) continue;
-            pushed = true;
-            if (i > 0 && connections == 0)
-                slot.state.compare_exchange_strong(state, Retired, std::memory_order_acq_rel);
+        // A connection broken since the last cycle carries nothing from now on: what it carried
+        // has just been read, so its end follows its last message.
+        const uint32_t breaks = slot.breaks.load(std::memory_order_acquire);
+        if (breaks == slot.breaksTold) continue;
+        // Tried again next cycle when the ring is full: an end is never lost.
+        if (!ring_.push({MidiInputEvent::Kind::SourceGone, slot.id, 0})) continue;
+        pushed = true;
+        slot.breaksTold = breaks;
+        if (i > 0 && slot.links.load(std::memory_order_acquire) <= 0) {
+            int listening = Listening;
+            slot.state.compare_exchange_strong(listening, Retired);
         }
-        slot.connections = connections;
     }
     if (pushed) signal_.raise();
-    return 0;
 }
 
 }  // namespace tonvel

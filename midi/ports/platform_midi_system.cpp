@@ -78,11 +78,20 @@ bool PlatformMidiSystem::sendShortMessage(uint32_t message) {
     return trySend(message) == SendResult::Sent;
 }
 
+void PlatformMidiSystem::prepare(uint32_t message) {
+    synth_->prepare(message);
+}
+
 SendResult PlatformMidiSystem::trySend(uint32_t message) {
+    return trySendAt(message, std::chrono::steady_clock::now());
+}
+
+SendResult PlatformMidiSystem::trySendAt(uint32_t message,
+                                         std::chrono::steady_clock::time_point due) {
     if (!isSendableShortMessage(message)) return SendResult::Failed;
-    if (synth_->isOpen()) return synth_->send(message) ? SendResult::Sent : SendResult::Failed;
+    if (synth_->isOpen()) return synth_->trySend(message);
     const auto bytes = packedBytes(message);
-    return ports_->send(bytes.data(), bytes.size);
+    return ports_->send(bytes.data(), bytes.size, due);
 }
 
 std::optional<std::string> PlatformMidiSystem::report() {

@@ -30,6 +30,8 @@ class PlatformMidiSystem : public MidiSystem {
     void close() override;
     bool sendShortMessage(uint32_t message) override;
     SendResult trySend(uint32_t message) override;
+    SendResult trySendAt(uint32_t message, std::chrono::steady_clock::time_point due) override;
+    void prepare(uint32_t message) override;
 
     BuiltinSynth& builtinSynth() { return *synth_; }
     // The player's choice of the built-in synthesizer's SoundFont and effects.

@@ -94,8 +94,9 @@ JackMidiOut::TargetChange SystemMidiPorts::watch() {
     return jackOut_.isOpen() ? jackOut_.watchTarget() : JackMidiOut::TargetChange::None;
 }
 
-SendResult SystemMidiPorts::send(const uint8_t* bytes, size_t size) {
-    if (jackOut_.isOpen()) return jackOut_.send(bytes, size);
+SendResult SystemMidiPorts::send(const uint8_t* bytes, size_t size,
+                                 std::chrono::steady_clock::time_point due) {
+    if (jackOut_.isOpen()) return jackOut_.send(bytes, size, due);
     if (openOut_ == nullptr) return SendResult::Failed;
     failed_ = false;
     try {

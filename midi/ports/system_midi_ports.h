@@ -2,6 +2,7 @@
 
 #include <rtmidi/RtMidi.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -38,7 +39,10 @@ class SystemMidiPorts {
     // Lets go once what was sent has left.
     void close();
     bool isOpen() const { return openOut_ != nullptr || jackOut_.isOpen(); }
-    SendResult send(const uint8_t* bytes, size_t size);
+    // A JACK port places the message at the frame of `due`, one period on; the sequencer sends
+    // it at once.
+    SendResult send(const uint8_t* bytes, size_t size,
+                    std::chrono::steady_clock::time_point due = std::chrono::steady_clock::now());
     // Whether the open port's client went away or came back since the last look; a JACK port
     // that is back is connected again. From the thread that opens and closes. The ALSA
     // sequencer's ports are not watched.

@@ -164,7 +164,8 @@ void ScheduledMidiSystem::pump(Clock::time_point now) {
             kind == Command::Kind::Close)
             ++fencesTaken_;
     }
-    while (auto message = order_.next(now)) order_.result(output_.trySend(*message));
+    while (auto message = order_.next(now))
+        order_.result(output_.trySendAt(*message, order_.offeredDue()));
     dropped_.store(order_.dropped(), std::memory_order_relaxed);
     refused_.store(order_.refused(), std::memory_order_relaxed);
     if (order_.settled() && fencesDone_.load(std::memory_order_relaxed) != fencesTaken_) {

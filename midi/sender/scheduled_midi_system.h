@@ -40,6 +40,8 @@ class ScheduledMidiSystem : public MidiSystem {
     void close() override;
     // True when the message was handed over, which needs an open output.
     bool sendShortMessage(uint32_t message) override;
+    // On the window's thread, before the message is handed over.
+    void prepare(uint32_t message) override { output_.prepare(message); }
 
     // Messages sent from now until endTimed() leave at `when`; `source` is the timer whose
     // tick sends them.

@@ -177,6 +177,11 @@ std::optional<uint32_t> SendOrder::next(TimePoint now) {
     return std::nullopt;
 }
 
+SendOrder::TimePoint SendOrder::offeredDue() const {
+    // A note-off owed by a close is due as soon as it can leave.
+    return offered_ == Offered::Waiting ? waiting_.front().due : now_;
+}
+
 void SendOrder::result(SendResult result) {
     const Offered offered = offered_;
     offered_ = Offered::Nothing;

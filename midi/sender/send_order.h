@@ -61,6 +61,8 @@ class SendOrder {
     // The message to offer the output now, if any. Each one offered must be answered with
     // result() before the next is asked for.
     std::optional<uint32_t> next(TimePoint now);
+    // When the message next() offered was due.
+    TimePoint offeredDue() const;
     void result(SendResult result);
 
     // When next() may have something again, if nothing comes in before.

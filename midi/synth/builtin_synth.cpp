@@ -128,4 +128,20 @@ bool BuiltinSynth::send(uint32_t message) {
     return true;
 }
 
+SendResult BuiltinSynth::trySend(uint32_t message) {
+    if (!open_) return SendResult::Failed;
+    return handover_.tryPlay(message) ? SendResult::Sent : SendResult::Busy;
+}
+
+void BuiltinSynth::prepare(uint32_t message) {
+    if (!open_ || (message & 0xF0) != 0xC0) return;
+    const int channel = static_cast<int>(message & 0x0F);
+    const int program = static_cast<int>((message >> 8) & 0x7F);
+    // An engine offered may take over before the change is sent: it is readied too.
+    SynthEngine* playing = handover_.playing();
+    SynthEngine* newest = handover_.newest();
+    if (playing) playing->prepare(channel, program);
+    if (newest && newest != playing) newest->prepare(channel, program);
+}
+
 }  // namespace tonvel

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "midi/midi_system.h"
 #include "midi/synth/audio_output.h"
 #include "midi/synth/background_release.h"
 #include "midi/synth/engine_handover.h"
@@ -34,6 +35,11 @@ class BuiltinSynth {
     bool isOpen() const { return open_; }
     // False unless open. The message must be sendable (isSendableShortMessage).
     bool send(uint32_t message);
+    // As send, from the thread that sends: Busy for a moment while prepare() works.
+    SendResult trySend(uint32_t message);
+    // Before a program change is handed to the thread that sends: reads its program's samples.
+    // From the window's thread; anything else is left alone.
+    void prepare(uint32_t message);
 
     AudioStatus audioStatus() const { return audio_->status(); }
     // The engine that plays; null before the first successful load.

@@ -111,16 +111,50 @@ std::vector<SynthEngine*> EngineHandover::held() const {
     return engines;
 }
 
-void EngineHandover::takeOver() {
+void EngineHandover::takeOver(bool mayWait) {
     for (size_t i = 0; i < kEngines; ++i) {
         State offered = Offered;
         if (!states_[i].compare_exchange_strong(offered, Playing)) continue;
         SynthEngine& engine = *engines_[i];
+        if (!mayWait && !engine.senderEnter()) {
+            // Back as it was: the window's thread changes only an engine it finds offered.
+            states_[i].store(Offered);
+            return;
+        }
         mirror_.replay([&engine](uint32_t message) { engine.play(message); }, false);
+        if (!mayWait) engine.senderLeave();
         const int before = playing_.exchange(static_cast<int>(i));
         if (before >= 0) states_[static_cast<size_t>(before)].store(Ringing);
         return;
     }
+}
+
+bool EngineHandover::tryPlay(uint32_t message) {
+    senderInside_.store(true);
+    for (const auto& state : states_) {
+        if (state.load() != Offered) continue;
+        takeOver(false);
+        break;
+    }
+    // Every engine the message reaches is entered first, so that it reaches all or none.
+    std::array<SynthEngine*, kEngines> reached{};
+    size_t count = 0;
+    const int playing = playing_.load(std::memory_order_relaxed);
+    if (playing >= 0) reached[count++] = engines_[static_cast<size_t>(playing)];
+    if (reachesRinging(message)) {
+        for (size_t i = 0; i < kEngines; ++i)
+            if (states_[i].load() == Ringing) reached[count++] = engines_[i];
+    }
+    size_t entered = 0;
+    while (entered < count && reached[entered]->senderEnter()) ++entered;
+    const bool all = entered == count;
+    if (all) {
+        mirror_.note(message);
+        for (size_t i = 0; i < count; ++i) reached[i]->play(message);
+    }
+    for (size_t i = 0; i < entered; ++i) reached[i]->senderLeave();
+    senderInside_.store(false, std::memory_order_release);
+    return all;
 }
 
 void EngineHandover::play(uint32_t message) {

@@ -61,6 +61,9 @@ class EngineHandover : public SoundSource {
 
     // The thread that sends.
     void play(uint32_t message);
+    // As play, without waiting: false, and the message reaching no engine, while the window's
+    // thread readies a program in one it would reach (SynthEngine::prepare).
+    bool tryPlay(uint32_t message);
 
     // The audio thread.
     double sampleRate() const override { return sampleRate_; }
@@ -70,7 +73,9 @@ class EngineHandover : public SoundSource {
   private:
     enum State : uint8_t { Free, Offered, Playing, Ringing, Quiet, LetGo };
 
-    void takeOver();
+    // From the thread that sends with `mayWait` false: an engine the window's thread is
+    // readying is left offered, to take over at a later message.
+    void takeOver(bool mayWait = true);
     // Audio thread: into the scratch buffers, and added to the output.
     void mix(SynthEngine& engine, int frames, float* left, float* right, float& peak);
 

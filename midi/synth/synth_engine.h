@@ -2,13 +2,16 @@
 
 #include <fluidsynth.h>
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
 #include <vector>
 
 #include "midi/synth/peak_limiter.h"
+#include "midi/synth/preset_loader.h"
 #include "midi/synth/sound_source.h"
 
 namespace tonvel {
@@ -18,9 +21,9 @@ struct SynthConfig {
     float gain = 0.7F;
     // The output limiter's ceiling, about -1 dBFS.
     float ceiling = 0.89F;
-    // Keeps in memory only the samples of the programs the channels have selected: a full
-    // General MIDI set holds some 150 MB, of which a player uses a few. A program's samples are
-    // read at its program change, not at its first note.
+    // Keeps in memory only the samples of the programs the channels have selected and of the
+    // last few chosen: a full General MIDI set holds some 150 MB, of which a player uses a few.
+    // A program's samples are read when it is prepared (prepare()), before its program change.
     bool samplesOnDemand = true;
 };
 
@@ -37,6 +40,19 @@ class SynthEngine : public SoundSource {
 
     // Plays one channel message; the caller has checked it (isSendableShortMessage).
     void play(uint32_t message);
+    // As play, from the thread that sends, which must not wait: false, and nothing played, while
+    // prepare() is busy with the synthesizer.
+    bool tryPlay(uint32_t message);
+    // The thread that sends, around play() calls to several engines that must all be reached or
+    // none: false, and nothing entered, while prepare() has the synthesizer; else leave after.
+    bool senderEnter();
+    void senderLeave();
+    // Reads the samples of the program a program change will choose on `channel`, from the
+    // window's thread, so that the change itself, on the thread that sends, has nothing to read.
+    // The slow part happens away from the synthesizer that plays, which tryPlay is kept from
+    // only for a moment. Programs prepared stay in memory while a channel uses them or while
+    // they are among the last few prepared.
+    void prepare(int channel, int program);
     // Cuts every voice at once and resets controllers, programs and the effects, so
     // nothing from before is heard when output resumes. Only while no audio driver is
     // attached.
@@ -56,8 +72,14 @@ class SynthEngine : public SoundSource {
     fluid_settings_t* settings() const { return settings_; }
     fluid_synth_t* synth() const { return synth_; }
 
+    // How many programs stay pinned beyond those the channels use.
+    static constexpr size_t kKeptPrograms = 4;
+    // Programs whose samples are kept in memory now.
+    size_t pinnedPrograms() const { return pinned_.size(); }
+
   private:
-    SynthEngine(fluid_settings_t* settings, fluid_synth_t* synth, const SynthConfig& config);
+    SynthEngine(fluid_settings_t* settings, fluid_synth_t* synth, int soundFont,
+                std::filesystem::path path, const SynthConfig& config);
 
     struct Program {
         int soundFont;
@@ -65,10 +87,36 @@ class SynthEngine : public SoundSource {
         int number;
         auto operator<=>(const Program&) const = default;
     };
+    // The window's thread has the synthesizer to itself while one lives; tryPlay gives way.
+    class WindowTurn {
+      public:
+        explicit WindowTurn(SynthEngine& engine);
+        ~WindowTurn();
+        WindowTurn(const WindowTurn&) = delete;
+        WindowTurn& operator=(const WindowTurn&) = delete;
+
+      private:
+        SynthEngine& engine_;
+    };
+
+    std::set<Program> programsInUse() const;
+    void pin(const Program& program);
+    // Lets go of the programs pinned longest ago that no channel uses, beyond kKeptPrograms.
+    void unpinStale();
 
     fluid_settings_t* settings_;
     fluid_synth_t* synth_;
-    std::set<Program> pinned_;
+    int soundFont_;
+    std::filesystem::path path_;
+    std::unique_ptr<PresetLoader> loader_;
+    bool loaderTried_ = false;
+    // Each pinned program with when it was last pinned or used.
+    std::map<Program, uint64_t> pinned_;
+    uint64_t uses_ = 0;
+    bool samplesOnDemand_;
+    std::atomic<bool> notePlayed_{false};
+    std::atomic<bool> windowInside_{false};
+    std::atomic<bool> senderInside_{false};
     double sampleRate_;
     PeakLimiter limiter_;
 };

@@ -12,9 +12,9 @@ jack_clear_stale_state() {
 
 # Starts a dummy server named $1, logging to $2, with periods of $3 frames (256 by default);
 # sets jack_pid, and jack_realtime to 1 when it runs at real-time priority. Fails if it does
-# not come up. The server and its clients run at real-time
-# priority where the system allows it: on a busy machine a server without it misses cycles,
-# and the MIDI of a missed cycle is lost before any client sees it.
+# not come up. The server and its clients run at real-time priority where the system allows
+# it (and JACK_REALTIME is not "no"): on a busy machine a server without it misses cycles, and
+# the MIDI of a missed cycle is lost before any client sees it.
 jack_start() {
     jack_clear_stale_state
     jack_launch "$@"
@@ -26,7 +26,8 @@ jack_start() {
 jack_launch() {
     local priority=--no-realtime
     jack_realtime=0
-    chrt -f 10 true 2>/dev/null && priority="--realtime -P 70" jack_realtime=1
+    [[ ${JACK_REALTIME:-yes} != no ]] && chrt -f 10 true 2>/dev/null &&
+        priority="--realtime -P 70" jack_realtime=1
     # shellcheck disable=SC2086
     JACK_NO_AUDIO_RESERVATION=1 jackd --name "$1" $priority -d dummy -r 48000 -p "${3:-256}" \
         >"$2" 2>&1 &
@@ -43,4 +44,19 @@ stop_and_wait() {
         sleep 0.1
     done
     kill -9 "$pid" 2>/dev/null
+}
+
+# The lines a JACK receiver logged ("<frame> <time> <bytes...>"), from line $2 on, with each
+# note-off that ends a note already ended left out: after a late cycle the program sends its
+# last endings again, which changes nothing at the other end.
+received_endings_once() {
+    awk -v from="$2" '{
+        for (i = 3; i <= NF; ++i) $i = tolower($i)
+        kind = substr($3, 1, 1); key = substr($3, 2, 1) " " $4
+        if (kind == "9" && $5 != "00") sounding[key] = 1
+        else if (kind == "8" || kind == "9") {
+            if (!sounding[key]) next
+            sounding[key] = 0
+        }
+        if (NR >= from) print }' "$1"
 }

@@ -5,7 +5,9 @@
 #   session_start BUILD_DIR [PERIOD_FRAMES]
 # Sets: work (the folder), program (its pid), window, xkey, received (the receiver's log).
 # session_program_start, session_choose_receiver and session_program_wait restart it.
-# With WITHOUT_REALTIME set, the program runs without the right to real-time priority.
+# With WITHOUT_REALTIME set, the program runs without the right to real-time priority; with
+# SESSION_OUTPUT=synth it keeps its built-in synthesizer (on the session's JACK server) instead
+# of choosing the receiver.
 
 source "$(dirname "${BASH_SOURCE[0]}")/jack.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/x11.sh"
@@ -43,7 +45,7 @@ session_start() {
     touch "$work/firstrun.kvx"  # no welcome question
     xkey=$build/tests/tonvel_xkey
     session_program_start || return 1
-    session_choose_receiver
+    [[ ${SESSION_OUTPUT:-receiver} == synth ]] || session_choose_receiver
 }
 
 # Starts the program (again) in the session's folder and gives its window the focus; sets

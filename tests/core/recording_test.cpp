@@ -31,6 +31,12 @@ class Recording : public testing::PianoFixture {
         piano->keyReleased(key, kCtrlMask);
         piano->keyReleased(kCtrlKey, 0);
     }
+    // Ctrl+P, then the timer's first tick: the recording's time 0, a moment later.
+    void play() {
+        ctrl(P);
+        ASSERT_TRUE(piano->tmrPlay.enabled);
+        piano->tmrPlay_Timer();
+    }
     void down(int key) { piano->keyPressed(key, 0); }
     void up(int key) { piano->keyReleased(key, 0); }
     void at(int ms) { clock.time = startTime + std::chrono::milliseconds(ms); }
@@ -141,6 +147,10 @@ TEST_F(Recording, PlaybackKeepsTheOriginalTiming) {
     midi.clearSent();
     at(2000);
     ctrl(P);
+    // Nothing leaves with the key: the first messages keep the timer's grid too.
+    EXPECT_TRUE(midi.sent.empty());
+    EXPECT_EQ(piano->tmrPlay.interval, 20);
+    piano->tmrPlay_Timer();
     EXPECT_TRUE(piano->tmrPlay.enabled);
     // Tick the timer as the front end would, each tick at its interval after the last; what is
     // due at once leaves with the key.
@@ -173,7 +183,7 @@ TEST_F(Recording, PlaybackKeepsTheOriginalTiming) {
 
 TEST_F(Recording, StoppingAPlaybackEndsWhatItPlays) {
     perform();
-    ctrl(P);                                             // the program
+    play();                                              // the program
     for (int i = 0; i < 2; ++i) piano->tmrPlay_Timer();  // Z, the pad
     midi.clearSent();
     ctrl(P);
@@ -190,7 +200,7 @@ TEST_F(Recording, StoppingAPlaybackEndsWhatItPlays) {
 TEST_F(Recording, ADeviceChangeOrTheExitStopsAPlayback) {
     perform();
     for (int which = 0; which < 2; ++which) {
-        ctrl(P);
+        play();
         piano->tmrPlay_Timer();  // Z sounds
         midi.clearSent();
         if (which == 0) {
@@ -223,7 +233,7 @@ TEST_F(Recording, WithoutARecordingOfThisRunTheNewestFileInTheFolderPlays) {
                         fs::file_time_type::clock::now() - std::chrono::hours(1));
     std::ofstream(dir / "Music" / "Tonvel" / "newer.mid", std::ios::binary)
         << writeMidiFile({{0, 0x7F4090}});
-    ctrl(P);
+    play();
     const auto sent = midi.sentHex();
     EXPECT_NE(std::find(sent.begin(), sent.end(), "90 40 7F"), sent.end());
     EXPECT_EQ(std::find(sent.begin(), sent.end(), "90 30 7F"), sent.end());
@@ -256,7 +266,7 @@ TEST_F(Recording, AFailedSaveSaysWhyAndKeepsTheRecordingToPlay) {
     EXPECT_EQ(piano->PCap.caption, "Recording : NOT SAVED");
     EXPECT_EQ(readFile("Music"), "a file, not a folder");
     midi.clearSent();
-    ctrl(P);
+    play();
     piano->tmrPlay_Timer();
     EXPECT_EQ(midi.sentHex().back(), "90 36 7F");
 }
@@ -278,7 +288,7 @@ TEST_F(Recording, AWaitLongerThanTheTimerCountsIsTakenInSteps) {
     const int64_t wait = (*messages)[1].ms - (*messages)[0].ms;
     ASSERT_GT(wait, int64_t{std::numeric_limits<int>::max()} * 2);
 
-    ctrl(P);
+    play();
     ASSERT_EQ(midi.sentHex(), std::vector<std::string>{"90 3C 7F"});
     midi.clearSent();
     int64_t elapsed = 0;

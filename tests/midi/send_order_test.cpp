@@ -34,6 +34,7 @@ struct Left {
     uint32_t message;
     TimePoint at;
     int device;
+    TimePoint due;  // as offered to the output
 };
 
 int indexOf(uint32_t message) {
@@ -131,6 +132,15 @@ class RandomRun {
             }
             if (!at) continue;
             EXPECT_GE(left_[*at].at, h.due) << "seed " << seed << ": step " << h.step << " early";
+            // The output is told the time the message was due: a timer's own, a key's no earlier
+            // than its press (a stop may hold it back), never later than it left.
+            const TimePoint told = left_[*at].due;
+            if (h.source < 3) {
+                EXPECT_EQ(told, h.due) << "seed " << seed << ": step " << h.step;
+            } else {
+                EXPECT_GE(told, h.due) << "seed " << seed << ": step " << h.step;
+            }
+            EXPECT_LE(told, left_[*at].at) << "seed " << seed << ": step " << h.step;
             // The note-off that ends this note-on is the next one of its note handed after it.
             for (size_t j = i + 1; j < handed_.size(); ++j) {
                 if (!noteOff(handed_[j].message) ||
@@ -242,7 +252,7 @@ class RandomRun {
                 order_.result(SendResult::Busy);
                 continue;
             }
-            left_.push_back({step_, *message, t_, device_});
+            left_.push_back({step_, *message, t_, device_, order_.offeredDue()});
             if (noteOn(*message)) {
                 sounding_[indexOf(*message)] = 1;
                 leftNotes_.insert({indexOf(*message), tag(*message)});

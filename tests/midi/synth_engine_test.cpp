@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,24 @@ TEST(SynthEngine, ANoteOutlivesTheChangeAwayFromItsProgram) {
     EXPECT_GT(peakOf(engine->renderInterleaved(kHalfSecond)), 1e-2F);
     engine->play(noteOff(0, 60));
     engine->renderInterleaved(4 * kHalfSecond);
+}
+
+// Programs prepared one after another, as a keyboard steps through them: each sounds once
+// chosen, and only those in use and the last few prepared keep their samples.
+TEST(SynthEngine, EachPreparedProgramSoundsAndFewStayInMemory) {
+    auto engine = engineLoading("TimGM6mb.sf2", true);
+    if (!engine) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
+    std::mt19937 random(3);
+    for (int step = 0; step < 40; ++step) {
+        const int program = static_cast<int>(random() % 128);
+        engine->prepare(0, program);
+        engine->play(programChange(0, program));
+        engine->play(noteOn(0, 60, 110));
+        EXPECT_GT(peakOf(engine->renderInterleaved(4800)), 1e-3F) << "program " << program;
+        engine->play(noteOff(0, 60));
+        // In use: channel 1's program, the drum kit, the piano on the other channels.
+        EXPECT_LE(engine->pinnedPrograms(), SynthEngine::kKeptPrograms + 3) << "step " << step;
+    }
 }
 
 // Levels with the gain the built-in synthesizer picks for each bundled set.

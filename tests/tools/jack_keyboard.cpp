@@ -2,13 +2,16 @@
 // physical and terminal, as JACK shows a hardware capture port. It reads lines from its
 // standard input and sends each in the next cycle, on channel 1:
 //   on NOTE VELOCITY     off NOTE [VELOCITY]     cc NUMBER VALUE     bend VALUE (0..16383)
-// It prints "ready" once its port is there, and ends at the end of its input (after the last
-// message has left) or on SIGTERM or SIGINT. With SENT_LOG set, each message's place on the
-// server's clock is written there as "<frame> <bytes in hex>", as the receiver writes them.
+//   program NUMBER
+// It prints "ready" once its port is there, "connected" once a port is connected to it, and ends at
+// the end of its input (after the last message has left) or on SIGTERM or SIGINT. With SENT_LOG
+// set, each message's place on the server's clock is written there as "<frame> <bytes in hex>", as
+// the receiver writes them.
 //   tonvel_jack_keyboard [CLIENT_NAME]
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
+#include <unistd.h>
 
 #include <array>
 #include <atomic>
@@ -42,7 +45,8 @@ int process(jack_nframes_t frames, void*) {
     Message message;
     while (jack_ringbuffer_read_space(ring) >= sizeof message) {
         jack_ringbuffer_peek(ring, reinterpret_cast<char*>(message.data()), sizeof message);
-        if (jack_midi_event_write(buffer, 0, message.data(), sizeof message) != 0) break;
+        const size_t size = (message[0] & 0xF0) == 0xC0 ? 2 : 3;
+        if (jack_midi_event_write(buffer, 0, message.data(), size) != 0) break;
         jack_ringbuffer_read_advance(ring, sizeof message);
         const Sent sent{jack_last_frame_time(client), message};
         if (jack_ringbuffer_write_space(sentRing) >= sizeof sent)
@@ -55,6 +59,17 @@ void stop(int) {
     running = false;
 }
 
+// Tells, once, that something listens: a line "connected" on standard output.
+void connected(jack_port_id_t a, jack_port_id_t b, int connect, void*) {
+    static std::atomic<bool> told{false};
+    if (connect == 0 || told) return;
+    const jack_port_t* port = output;
+    if (jack_port_by_id(client, a) != port && jack_port_by_id(client, b) != port) return;
+    told = true;
+    const char line[] = "connected\n";
+    [[maybe_unused]] const auto written = ::write(1, line, sizeof line - 1);
+}
+
 bool parse(const std::string& line, Message& message) {
     std::istringstream words(line);
     std::string command;
@@ -65,6 +80,10 @@ bool parse(const std::string& line, Message& message) {
     if (command == "bend") {
         message = {0xE0, static_cast<unsigned char>(first & 0x7F),
                    static_cast<unsigned char>(first >> 7)};
+        return true;
+    }
+    if (command == "program" && first <= 127) {
+        message = {0xC0, static_cast<unsigned char>(first), 0};
         return true;
     }
     if (first > 127 || second < 0) return false;
@@ -102,6 +121,7 @@ int main(int argc, char** argv) {
     output = jack_port_register(client, "midi_out", JACK_DEFAULT_MIDI_TYPE,
                                 JackPortIsOutput | JackPortIsPhysical | JackPortIsTerminal, 0);
     if (output == nullptr || jack_set_process_callback(client, process, nullptr) != 0 ||
+        jack_set_port_connect_callback(client, connected, nullptr) != 0 ||
         jack_activate(client) != 0) {
         std::fprintf(stderr, "jack_keyboard: could not register its port\n");
         return 1;
