@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Changes the built-in synthesizer's SoundFont to FluidR3 (141 MB) from the settings menu, as a
 # player does, in the real program under Xvfb with a JACK dummy server:
-# 1. while "16 Beat" plays to a lossless JACK receiver: the rhythm's steps there, and the
+# 1. while "16 Beat" plays to a lossless JACK receiver: the rhythm's steps there (across the
+#    dialog and the load, then from the dialog's close: the load and the change), and the
 #    window's thread, sampled every 2 ms: its longest stretch away from its event loop's poll
 #    (a stretch in which it could not paint);
 # 2. with the built-in synthesizer as the output, a key pressed as the dialog closes and held
@@ -60,6 +61,7 @@ choose_soundfont() {
     xdotool type --delay 10 "$soundfont"
     # With COMPARE set the dialog is cancelled instead: everything but the load.
     if [[ -n ${COMPARE:-} ]]; then xdotool key Escape; else xdotool key Return; fi
+    date +%s%6N >>"$work/chosen"
 }
 
 # A copy in a folder of its own keeps its settings there.
@@ -79,7 +81,17 @@ wait "$sampler"
 sleep 1
 "$xkey" tap 75 30  # F9: stop
 sleep 0.3
-echo "rhythm at JACK across the load: $(tail -n +$((from + 1)) "$received" |
+echo "rhythm at JACK, dialog and load: $(tail -n +$((from + 1)) "$received" |
+    "$build/tests/tonvel_step_timing" 115 48000 "99 2c" 1 system)"
+# The receiver stamps lines in microseconds of the monotonic clock.
+since_chosen() {
+    python3 -c '
+import sys, time
+chosen = int(open(sys.argv[1]).read().split()[0]) / 1e6 - (time.time() - time.monotonic())
+for line in sys.stdin:
+    if int(line.split()[1]) / 1e6 >= chosen: sys.stdout.write(line)' "$work/chosen"
+}
+echo "rhythm at JACK from the dialog's close: $(tail -n +$((from + 1)) "$received" | since_chosen |
     "$build/tests/tonvel_step_timing" 115 48000 "99 2c" 1 system)"
 echo "window thread from the dialog's close, longest away from its event loop: $(cat "$work/gaps") ms"
 echo "kept: $(kept)"
