@@ -63,7 +63,10 @@ CommandLineVerdict readCommandLine(const QStringList& arguments) {
         "connected to Tonvel's input port (ALSA sequencer, and JACK while a server runs) as "
         "they are plugged in, and play as the keys do; other sources are connected from the "
         "settings menu (Alt+S, Midi Input). With \"Mouse Plays Keys\" checked there, the "
-        "mouse and fingers play the keys on the screen.\nCtrl+R records, Ctrl+P plays the last "
+        "mouse and fingers play the keys on the screen; \"Sound Font...\" there (or an .sf2 or "
+        ".sf3 file dropped on the window) changes the built-in synthesizer's SoundFont while "
+        "playing goes on, and \"Reverb\" and \"Chorus\" switch its effects.\nCtrl+R records, "
+        "Ctrl+P plays the last "
         "recording or the song opened with Ctrl+O (a MIDI file; Wait for Me in the main menu "
         "waits for the player's part), Ctrl+E exports either as a WAV or FLAC file.\nAn "
         "installed copy keeps its settings "
@@ -85,8 +88,8 @@ CommandLineVerdict readCommandLine(const QStringList& arguments) {
         QStringLiteral("frames"));
     const QCommandLineOption soundFont(
         QStringLiteral("soundfont"),
-        QStringLiteral("The SoundFont the built-in synthesizer plays, instead of the system's "
-                       "General MIDI set."),
+        QStringLiteral("The SoundFont the built-in synthesizer plays for this run, instead of "
+                       "the one chosen from the settings menu or the system's General MIDI set."),
         QStringLiteral("file"));
     parser.addOption(help);
     parser.addOption(version);

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 #include "app/accessibility/accessible_controls.h"
@@ -32,9 +33,9 @@
 #include "app/xkb_key_caps.h"
 #include "foundation/output_clock.h"
 #include "midi/input/platform_midi_input.h"
-#include "midi/synth/fluid_sound_export.h"
 #include "midi/ports/platform_midi_system.h"
 #include "midi/sender/scheduled_midi_system.h"
+#include "midi/synth/fluid_sound_export.h"
 #include "mixer/backends/alsa_mixer_device.h"
 #include "performance/preferences_file.h"
 #include "resources/skin/skin_resources.h"
@@ -52,10 +53,8 @@ class Program : public tonvel::SplashHost {
         : programDirectory_(std::move(programDirectory)),
           executableDirectory_(std::move(executableDirectory)),
           platformMidi_(sound),
-          exporter_(sound.soundFont.empty()
-                        ? tonvel::SoundFontSearch::systemDefault()
-                        : tonvel::SoundFontSearch{sound.soundFont.parent_path(),
-                                                  {sound.soundFont.filename().string()}}) {}
+          exporter_(std::function<tonvel::SynthSound()>(
+              [this] { return platformMidi_.soundChoice().currentSound(); })) {}
 
     void loadMainWindow() override {
         if (!piano_) {
@@ -63,8 +62,8 @@ class Program : public tonvel::SplashHost {
             if (splashWindow_) splashWindow_->refresh();
             piano_ = std::make_unique<tonvel::frmPiano>(
                 tonvel::FrmPianoServices{midi_, dialogs_, windowSystem_, shell_, auxiliary_,
-                                         keyCaps(), &clock_, &midiInput_, &preferences_,
-                                         &exporter_, &notices_},
+                                         keyCaps(), &clock_, &midiInput_, &preferences_, &exporter_,
+                                         &notices_, &platformMidi_.soundChoice()},
                 programDirectory_.toStdString());
             piano_->helpDirectory = tonvel::chooseHelpDirectory(executableDirectory_).toStdString();
             piano_->unloadSplash = [this] { unloadSplash(); };
@@ -156,6 +155,8 @@ class Program : public tonvel::SplashHost {
     }
 
     void tellReports() {
+        // Engines that rang out after another SoundFont took over are freed.
+        platformMidi_.builtinSynth().collect();
         for (const auto& text : {midi_.report(), platformMidi_.report()})
             if (text) std::fprintf(stderr, "tonvel: %s\n", text->c_str());
         for (const auto& news : platformMidi_.news()) {
@@ -174,7 +175,7 @@ class Program : public tonvel::SplashHost {
     tonvel::PlatformMidiSystem platformMidi_;
     tonvel::ScheduledMidiSystem midi_{platformMidi_};
     tonvel::OutputClock clock_;
-    // Sound files sound like the built-in synthesizer: its SoundFont and level.
+    // Sound files sound like the built-in synthesizer: its SoundFont, level and effects.
     tonvel::FluidSoundExporter exporter_;
     tonvel::AlsaMixerDevice mixer_;
     tonvel::PianoWindow window_;

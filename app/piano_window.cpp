@@ -138,6 +138,8 @@ void PianoWindow::attach(frmPiano* piano, ScheduledMidiSystem* timedOutput, Outp
         piano->tmrSong, [this] { run([](frmPiano& p) { p.tmrSong_Timer(); }); }));
     timers_.push_back(std::make_unique<TimerBinding>(
         piano->tmrExport, [this] { run([](frmPiano& p) { p.tmrExport_Timer(); }); }));
+    timers_.push_back(std::make_unique<TimerBinding>(
+        piano->tmrSound, [this] { run([](frmPiano& p) { p.tmrSound_Timer(); }); }));
 }
 
 void PianoWindow::refresh() {

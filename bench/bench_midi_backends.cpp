@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "midi/synth/audio_output_chain.h"
 #include "midi/ports/platform_midi_system.h"
 #include "midi/sender/scheduled_midi_system.h"
+#include "midi/synth/audio_output_chain.h"
 #include "midi/synth/synth_gain.h"
 
 namespace tonvel {
@@ -48,7 +48,7 @@ double percentileOf(std::vector<double> values, double p) {
 
 class NoAudio : public AudioOutput {
   public:
-    bool start(SynthEngine&) override { return true; }
+    bool start(SoundSource&) override { return true; }
     void stop() override {}
 };
 
@@ -175,9 +175,9 @@ BENCHMARK_CAPTURE(BM_PeakLevel, FluidR3_GM, std::string("FluidR3_GM.sf2"))
 
 // Close and reopen of the built-in synthesizer with real audio output and the instrument sent
 // again (Rock Organ, the first bank's), as a refresh does it, after the stream has played for
-// settle_ms. The reopening resets the synthesizer, so the instrument's samples are read again. A PulseAudio null sink holds a
-// new stream's first write for up to two seconds (it has run ahead while idle), and
-// a close in that window waits for it: settle_ms 200 shows that case.
+// settle_ms. The reopening resets the synthesizer, so the instrument's samples are read again. A
+// PulseAudio null sink holds a new stream's first write for up to two seconds (it has run ahead
+// while idle), and a close in that window waits for it: settle_ms 200 shows that case.
 void BM_SynthReopen(benchmark::State& state) {
     const auto settle = std::chrono::milliseconds(state.range(0));
     auto output = AudioOutputChain::systemDefault({});

@@ -170,7 +170,7 @@ std::vector<AccessibleItem> accessibleItems(const frmPiano& piano) {
 
     auto status = item(AccessibleKind::StatusLine, 0, AccessibleRole::StatusBar, piano.PCap.caption,
                        piano.PCap.rect);
-    status.quiet = piano.statusShowsSong();
+    status.quiet = piano.statusShowsSong() || piano.statusShowsLoading();
     items.push_back(status);
     const bool recording = piano.lblRec.visible;
     auto mark = item(AccessibleKind::RecordingMark, 0, AccessibleRole::Label,
@@ -195,6 +195,9 @@ std::vector<AccessibleItem> accessibleItems(const frmPiano& piano) {
     items.push_back(song);
     items.push_back(item(AccessibleKind::SongPlace, 0, AccessibleRole::Label, piano.songPlace(),
                          piano.PCap.rect));
+    // Over the status line too, where a SoundFont's load shows.
+    items.push_back(item(AccessibleKind::SoundMark, 0, AccessibleRole::Label,
+                         piano.soundDescription(), piano.PCap.rect, "Alt + S"));
     return items;
 }
 
@@ -208,6 +211,7 @@ AccessibleDifference accessibleDifference(const std::vector<AccessibleItem>& bef
             case AccessibleKind::RecordingMark:
                 return change.stateChanged ? 0 : -1;
             case AccessibleKind::SongMark:
+            case AccessibleKind::SoundMark:
                 return change.nameChanged ? 0 : -1;
             case AccessibleKind::Rhythm:
                 return change.nameChanged ? 1 : -1;

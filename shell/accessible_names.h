@@ -32,6 +32,7 @@ enum class AccessibleKind {
     PedalMark,
     SongMark,   // the open song and what it does
     SongPlace,  // where it is
+    SoundMark,  // the built-in synthesizer's SoundFont and effects
     Other,      // a control of another window
 };
 

@@ -13,6 +13,7 @@ void frmPiano::mnuDevice_Click(int index) {
     holders_.outputClosed();
     midiOut.midiDeviceId = index;
     midiOut.openMidiOut(mnuDevice);
+    watchSound();
     mnuPiano_Click(state.currentProgram);
     holders_.restatePedal();
 }
@@ -24,6 +25,7 @@ void frmPiano::mnu_refresh_Click() {
     midiOut.closeMidiOut();
     holders_.outputClosed();
     midiOut.openMidiOut(mnuDevice);
+    watchSound();
     mnuPiano_Click(state.currentProgram);
     holders_.restatePedal();
     services_.window.turnNumLockOn();

@@ -128,7 +128,12 @@ std::array<MenuItem, 5> frmPiano::mainMenus() {
     menus[3].children = {MenuItem{.name = "mnu_KType", .caption = "&Keyboard Type"},
                          MenuItem{.name = "mnu_midiDevice", .caption = "Midi &Device"},
                          MenuItem{.name = "mnu_midiInput", .caption = "Midi &Input"},
-                         MenuItem{.name = "mnu_mousekeys", .caption = "&Mouse Plays Keys"}};
+                         MenuItem{.name = "mnu_mousekeys", .caption = "&Mouse Plays Keys"},
+                         MenuItem{.name = "mnu_soundsep", .separator = true},
+                         MenuItem{.name = "mnu_soundfont", .caption = "Sound &Font..."},
+                         // As FluidSynth starts, until the player says otherwise.
+                         MenuItem{.name = "mnu_reverb", .caption = "&Reverb", .checked = true},
+                         MenuItem{.name = "mnu_chorus", .caption = "C&horus", .checked = true}};
     menus[3].children[0].children.resize(2);
     return menus;
 }
@@ -183,7 +188,13 @@ void frmPiano::Form_Load() {
     for (size_t i = 0; !name.empty() && i < mnuDevice.size(); ++i)
         if (mnuDevice[i].caption == name) midiOut.midiDeviceId = static_cast<int>(i);
     mnu_mousekeys.checked = preferenceText("Mouse/PlaysKeys") == "1";
+    mnu_reverb.checked = preferenceText("Sound/Reverb") != "0";
+    mnu_chorus.checked = preferenceText("Sound/Chorus") != "0";
+    if (services_.sound)
+        services_.sound->startWith(preferenceText("Sound/SoundFont"), mnu_reverb.checked,
+                                   mnu_chorus.checked);
     midiOut.openMidiOut(mnuDevice);
+    watchSound();
     connectNewSources();
     buildMidiInputMenu();
 
@@ -259,7 +270,7 @@ void frmPiano::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     services_.window.setTopmost(false);
-    tmrBeat.enabled = tmrCap.enabled = false;
+    tmrBeat.enabled = tmrCap.enabled = tmrSound.enabled = false;
     // The settings first: what follows may wait on the output or the disk, and a session that
     // is ending does not wait long.
     settings.midiDeviceId = midiOut.midiDeviceId;
@@ -302,6 +313,12 @@ void frmPiano::menuChosen(const MenuChoice& choice) {
         mnuMidiIn_Click(choice.index);
     } else if (choice.name == "mnu_mousekeys") {
         mnu_mousekeys_Click();
+    } else if (choice.name == "mnu_soundfont") {
+        mnu_soundfont_Click();
+    } else if (choice.name == "mnu_reverb") {
+        mnu_reverb_Click();
+    } else if (choice.name == "mnu_chorus") {
+        mnu_chorus_Click();
     } else if (choice.name == "mnuBaseKey") {
         mnuBaseKey_Click(choice.index);
     } else if (choice.name == "mnu_refresh") {

@@ -15,6 +15,7 @@
 #include "foundation/services.h"
 #include "midi/midi_input.h"
 #include "midi/midi_out.h"
+#include "midi/sound_choice.h"
 #include "midi/sound_export.h"
 #include "performance/beat_styles.h"
 #include "performance/performance_state.h"
@@ -59,6 +60,8 @@ struct FrmPianoServices {
     SoundExporter* soundExport = nullptr;
     // Without it failures are told on the status line only.
     Notices* notices = nullptr;
+    // Without it the built-in synthesizer keeps the sound it starts with.
+    SoundChoice* sound = nullptr;
 };
 
 // The main window: its controls as plain models and its handlers. The front end
@@ -206,6 +209,15 @@ class frmPiano {
     void mnu_export_Click();
     void tmrSong_Timer();
     void tmrExport_Timer();
+
+    // The built-in synthesizer's sound: a SoundFont of the player's own, reverb and chorus.
+    void mnu_soundfont_Click();
+    void loadSoundFont(const std::string& path);
+    void mnu_reverb_Click();
+    void mnu_chorus_Click();
+    void tmrSound_Timer();
+    // The SoundFont that sounds, or loads, and the effects, for a screen reader.
+    std::string soundDescription() const;
     // The open song's name, where it is, and what it does, for a screen reader; empty with no
     // song open.
     std::string songDescription() const;
@@ -213,6 +225,10 @@ class frmPiano {
     bool songPlaying() const { return songPlayer_ != nullptr; }
     // A line the status line shows while a song plays, which changes by itself.
     bool statusShowsSong() const { return !PCap.caption.empty() && PCap.caption == songLine_; }
+    // A line the status line shows while a SoundFont loads, which changes by itself.
+    bool statusShowsLoading() const {
+        return !PCap.caption.empty() && PCap.caption == loadingLine_;
+    }
     // What a computer key shows on piano key `key` (0..35).
     std::string keyLegend(int key) const;
 
@@ -253,6 +269,7 @@ class frmPiano {
     Timer tmrPlay{.enabled = false, .interval = 1};      // plays a recording back, or a song
     Timer tmrSong{.enabled = false, .interval = 250};    // a song's place on the status line
     Timer tmrExport{.enabled = false, .interval = 100};  // an export's progress
+    Timer tmrSound{.enabled = false, .interval = 100};   // a SoundFont's load
     // Lit while a recording is made.
     Shape shpRec;
     Label lblRec;
@@ -273,6 +290,9 @@ class frmPiano {
     std::vector<MenuItem>& mnuBaseKey = mnuMain[4].children;
     std::vector<MenuItem>& mnuMidiIn = mnuMain[3].children[2].children;
     MenuItem& mnu_mousekeys = mnuMain[3].children[3];
+    MenuItem& mnu_soundfont = mnuMain[3].children[5];
+    MenuItem& mnu_reverb = mnuMain[3].children[6];
+    MenuItem& mnu_chorus = mnuMain[3].children[7];
     MenuItem& mnu_KeyboardType = mnuMain[3].children[0].children[0];
     MenuItem& mnu_keyOther = mnuMain[3].children[0].children[1];
     MenuItem mnu_RMNU = rightClickMenu();
@@ -373,6 +393,8 @@ class frmPiano {
     std::optional<int> waitPart() const;
     int lowestKeyNote() const;
     void finishExport();
+    // Looks for news of the sound while there may be some.
+    void watchSound();
 
     // The timer whose tick is sending: a recording forgets what a stopped timer sent ahead.
     struct SendingFor {
@@ -409,6 +431,8 @@ class frmPiano {
     std::string songLine_;                       // as last written to the status line
     std::array<uint8_t, 36 + 12> songLights_{};  // keys, then pads: 1 sounding, 2 awaited
     std::unique_ptr<SoundExportRun> export_;
+    std::string soundFontChosen_;  // loading since the player chose it
+    std::string loadingLine_;      // as last written to the status line
     std::string exportPath_;
     int64_t playbackWaitLeft_ = 0;  // ms still to wait after the timer's present interval
     std::optional<std::vector<TimedMessage>> lastRecording_;

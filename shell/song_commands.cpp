@@ -49,6 +49,11 @@ void frmPiano::mnu_opensong_Click() {
 
 bool frmPiano::Form_FileDropped(const std::string& path) {
     const std::string extension = lowered(std::filesystem::path(path).extension().string());
+    if (extension == ".sf2" || extension == ".sf3") {
+        if (!services_.sound) return false;
+        loadSoundFont(path);
+        return true;
+    }
     if (extension != ".mid" && extension != ".midi" && extension != ".kar") return false;
     openSong(path);
     return true;

@@ -20,13 +20,17 @@ PlatformMidiSystem::PlatformMidiSystem(const SoundOptions& options) {
     auto chain = AudioOutputChain::systemDefault(options.buffering);
     chain_ = chain.get();
     synth_ = std::make_unique<BuiltinSynth>(searchFor(options), std::move(chain));
+    choice_ = std::make_unique<SoundFontChoice>(*synth_, options.soundFont);
     ports_ = std::make_unique<SystemMidiPorts>();
 }
 
 PlatformMidiSystem::PlatformMidiSystem(std::unique_ptr<BuiltinSynth> synth,
                                        std::unique_ptr<SystemMidiPorts> ports,
                                        AudioOutputChain* chain)
-    : synth_(std::move(synth)), ports_(std::move(ports)), chain_(chain) {}
+    : synth_(std::move(synth)),
+      choice_(std::make_unique<SoundFontChoice>(*synth_, std::filesystem::path())),
+      ports_(std::move(ports)),
+      chain_(chain) {}
 
 PlatformMidiSystem::~PlatformMidiSystem() {
     close();

@@ -10,6 +10,7 @@
 #include "midi/synth/audio_output_chain.h"
 #include "midi/synth/builtin_synth.h"
 #include "midi/synth/sound_options.h"
+#include "midi/synth/soundfont_choice.h"
 
 namespace tonvel {
 
@@ -33,6 +34,8 @@ class PlatformMidiSystem : public MidiSystem {
     void prepare(uint32_t message) override;
 
     BuiltinSynth& builtinSynth() { return *synth_; }
+    // The player's choice of the built-in synthesizer's SoundFont and effects.
+    SoundFontChoice& soundChoice() { return *choice_; }
     // What the sound's threads met since the last call, told once each: a dropout that made
     // the audio period grow. From the window's thread.
     std::optional<std::string> report();
@@ -46,6 +49,7 @@ class PlatformMidiSystem : public MidiSystem {
 
   private:
     std::unique_ptr<BuiltinSynth> synth_;
+    std::unique_ptr<SoundFontChoice> choice_;
     std::unique_ptr<SystemMidiPorts> ports_;
     AudioOutputChain* chain_ = nullptr;  // the synthesizer's, when this made it
     std::vector<SystemMidiPort> listedPorts_;

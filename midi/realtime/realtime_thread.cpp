@@ -1,6 +1,7 @@
 #include "midi/realtime/realtime_thread.h"
 
 #include <sched.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -13,6 +14,13 @@ namespace tonvel {
 
 pid_t currentThreadId() {
     return static_cast<pid_t>(::syscall(SYS_gettid));
+}
+
+void lowerToBackground() {
+    // Both are per thread on Linux; either failing leaves the thread as it was, which is fine.
+    sched_param param{};
+    ::sched_setscheduler(0, SCHED_BATCH, &param);
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(currentThreadId()), 10);
 }
 
 bool runsAtRealtime(pid_t tid) {

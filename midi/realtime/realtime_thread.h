@@ -26,4 +26,8 @@ RealtimeGrant raiseToRealtime(pid_t tid, int priority);
 // made for the purpose, which ends at once. The answer is kept for the rest of the run.
 bool realtimeAvailable();
 
+// Lowers the calling thread below the others of the program (nice 10, batch scheduling), for
+// slow work that must not take the processor from the window on a busy machine.
+void lowerToBackground();
+
 }  // namespace tonvel

@@ -5,7 +5,7 @@
 
 namespace tonvel {
 
-class SynthEngine;
+class SoundSource;
 
 // What carries the sound, once it runs.
 struct AudioStatus {
@@ -19,7 +19,7 @@ class AudioOutput {
   public:
     virtual ~AudioOutput() = default;
     // False when no audio device or server accepts the stream.
-    virtual bool start(SynthEngine& engine) = 0;
+    virtual bool start(SoundSource& source) = 0;
     virtual void stop() = 0;
     virtual AudioStatus status() const { return {}; }
 

@@ -1,37 +1,20 @@
 #include "midi/synth/audio_output_chain.h"
 
-#include <fluidsynth.h>
-
 #include <algorithm>
 #include <utility>
 
 #include "midi/synth/fluid_audio_output.h"
+#include "midi/synth/fluid_log.h"
 #include "midi/synth/pipewire_output.h"
 #include "midi/synth/pulse_audio_output.h"
-#include "midi/synth/synth_engine.h"
+#include "midi/synth/sound_source.h"
 
 namespace tonvel {
-
-namespace {
-
-// Set on the watcher's thread: a server that is away is asked again four times a second, and
-// each refusal would otherwise be printed again. What the watcher finds is told once, by itself.
-thread_local bool watcherThread = false;
-
-void logUnlessWatching(int level, const char* message, void* data) {
-    if (!watcherThread) fluid_default_log_function(level, message, data);
-}
-
-}  // namespace
 
 AudioOutputChain::AudioOutputChain(std::vector<std::unique_ptr<AudioOutput>> outputs, bool watch)
     : outputs_(std::move(outputs)), refusals_(outputs_.size()), watching_(watch) {
     // Before any thread of ours may log: FluidSynth's log functions are the process's.
-    static std::once_flag once;
-    std::call_once(once, [] {
-        for (const int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN})
-            fluid_set_log_function(level, logUnlessWatching, nullptr);
-    });
+    routeFluidLog();
 }
 
 AudioOutputChain::~AudioOutputChain() {
@@ -55,10 +38,10 @@ std::unique_ptr<AudioOutputChain> AudioOutputChain::systemDefault(const AudioBuf
     return std::make_unique<AudioOutputChain>(std::move(outputs));
 }
 
-bool AudioOutputChain::start(SynthEngine& engine) {
+bool AudioOutputChain::start(SoundSource& source) {
     std::lock_guard work(work_);
     stopActive();
-    engine_ = &engine;
+    source_ = &source;
     std::fill(refusals_.begin(), refusals_.end(), Refusal{});
     const auto now = Clock::now();
     for (size_t i = 0; i < outputs_.size(); ++i) {
@@ -105,7 +88,9 @@ std::vector<OutputNews> AudioOutputChain::takeNews() {
 }
 
 void AudioOutputChain::run() {
-    watcherThread = true;
+    // A server that is away is asked again four times a second, and each refusal would otherwise
+    // be printed again. What the watcher finds is told once, by itself.
+    muteFluidLogOnThisThread();
     std::unique_lock lock(wakeLock_);
     while (!quit_) {
         wake_.wait_for(lock, kWatchPeriod, [this] { return quit_ || tryAgain_; });
@@ -123,7 +108,7 @@ void AudioOutputChain::watch(Clock::time_point now) {
         again = std::exchange(tryAgain_, false);
     }
     std::lock_guard work(work_);
-    if (!wanted_ || engine_ == nullptr) return;
+    if (!wanted_ || source_ == nullptr) return;
     if (again) {
         std::fill(refusals_.begin(), refusals_.end(), Refusal{});
         nextRetry_ = nextReturnLook_ = now;
@@ -147,7 +132,7 @@ void AudioOutputChain::watch(Clock::time_point now) {
             // Voices that sounded when the server went, and what was played while nothing
             // carried the sound, would otherwise all be heard at once. Programs and
             // controllers stay.
-            fluid_synth_all_sounds_off(engine_->synth(), -1);
+            source_->cutVoices();
             if (startOutput(i)) {
                 tell({"Sound : through " + outputs_[i]->serverName(),
                       "the sound goes through " + outputs_[i]->serverName() + " now"});
@@ -168,7 +153,7 @@ void AudioOutputChain::watch(Clock::time_point now) {
         // The output that plays goes on until the one ahead of it runs: a server that refuses
         // leaves no gap.
         outputs_[i]->setSilent(true);
-        if (!outputs_[i]->start(*engine_)) {
+        if (!outputs_[i]->start(*source_)) {
             outputs_[i]->setSilent(false);
             refuse(i, server, now);
             continue;
@@ -185,7 +170,7 @@ void AudioOutputChain::watch(Clock::time_point now) {
 
 bool AudioOutputChain::startOutput(size_t index) {
     outputs_[index]->setSilent(false);
-    if (!outputs_[index]->start(*engine_)) return false;
+    if (!outputs_[index]->start(*source_)) return false;
     publish(static_cast<int>(index));
     return true;
 }

@@ -53,7 +53,7 @@ class AudioOutputChain : public AudioOutput {
 
     // On the window's thread: the first start tries the outputs in turn and waits for the
     // answer. Once a start succeeded the sound is kept going until stop().
-    bool start(SynthEngine& engine) override;
+    bool start(SoundSource& source) override;
     void stop() override;
     AudioStatus status() const override;
     // Asks every output again now, a refused one too, unless the first of the chain plays.
@@ -82,7 +82,7 @@ class AudioOutputChain : public AudioOutput {
     std::vector<std::unique_ptr<AudioOutput>> outputs_;
     // Held while outputs start and stop; the window's thread takes it only to start or stop.
     std::mutex work_;
-    SynthEngine* engine_ = nullptr;
+    SoundSource* source_ = nullptr;
     bool wanted_ = false;
     std::vector<Refusal> refusals_;
     Clock::time_point nextRetry_{};

@@ -6,7 +6,7 @@
 #include "midi/jack/jack_autostart.h"
 #include "midi/jack/jack_server_socket.h"
 #include "midi/realtime/realtime_thread.h"
-#include "midi/synth/synth_engine.h"
+#include "midi/synth/sound_source.h"
 
 namespace tonvel {
 
@@ -29,23 +29,29 @@ int renderForDriver(void* data, int frames, int, float**, int outputs, float** o
         std::fill_n(out[1], frames, 0.0F);
         return FLUID_OK;
     }
-    renderer->engine->render(frames, out[0], out[1]);
+    renderer->source->render(frames, out[0], out[1]);
     return FLUID_OK;
 }
 
 }  // namespace
 
 FluidAudioOutput::FluidAudioOutput(std::vector<std::string> drivers, AudioBuffering buffering)
-    : buffering_(buffering), drivers_(std::move(drivers)) {}
+    : buffering_(buffering), drivers_(std::move(drivers)), settings_(new_fluid_settings()) {
+    // Without this a JACK output would be silent until connected by hand.
+    if (settings_ != nullptr) fluid_settings_setint(settings_, "audio.jack.autoconnect", 1);
+}
 
 FluidAudioOutput::~FluidAudioOutput() {
     stop();
+    if (settings_ != nullptr) delete_fluid_settings(settings_);
 }
 
-bool FluidAudioOutput::start(SynthEngine& engine) {
+bool FluidAudioOutput::start(SoundSource& source) {
     stop();
+    if (settings_ == nullptr) return false;
     preventJackServerAutostart();
-    fluid_settings_t* settings = engine.settings();
+    fluid_settings_t* settings = settings_;
+    fluid_settings_setnum(settings, "synth.sample-rate", source.sampleRate());
     for (const auto& name : drivers_) {
         if (name == "jack" && (jackIsPipeWire() || !jackServerMayAnswer())) continue;
         fluid_settings_setstr(settings, "audio.driver", name.c_str());
@@ -55,7 +61,7 @@ bool FluidAudioOutput::start(SynthEngine& engine) {
         fluid_settings_setint(settings, "audio.periods", 2);
         // The priority is ours to ask for, through rtkit too; FluidSynth would only warn.
         fluid_settings_setint(settings, "audio.realtime-prio", 0);
-        renderer_.engine = &engine;
+        renderer_.source = &source;
         renderer_.thread.reset();
         renderer_.lastCall = steadyNanoseconds();
         startedServer_ = server();

@@ -29,7 +29,7 @@ class FluidAudioOutput : public AudioOutput {
     FluidAudioOutput(const FluidAudioOutput&) = delete;
     FluidAudioOutput& operator=(const FluidAudioOutput&) = delete;
 
-    bool start(SynthEngine& engine) override;
+    bool start(SoundSource& source) override;
     void stop() override;
     AudioStatus status() const override;
     std::string serverName() const override;
@@ -42,7 +42,7 @@ class FluidAudioOutput : public AudioOutput {
 
     // What the driver's thread calls; public for the driver's C callback only.
     struct Renderer {
-        SynthEngine* engine = nullptr;
+        SoundSource* source = nullptr;
         RenderThread thread;
         std::atomic<bool> silent{false};
         std::atomic<int64_t> lastCall{0};  // steady clock, nanoseconds
@@ -53,6 +53,8 @@ class FluidAudioOutput : public AudioOutput {
 
     AudioBuffering buffering_;
     std::vector<std::string> drivers_;
+    // The drivers' own: the synthesizer whose sound they carry may change under them.
+    fluid_settings_t* settings_ = nullptr;
     fluid_audio_driver_t* driver_ = nullptr;
     std::string activeDriver_;
     Renderer renderer_;

@@ -189,6 +189,7 @@ class FluidExportRun : public SoundExportRun {
 }  // namespace
 
 SynthSound FluidSoundExporter::currentSound() {
+    if (sound_) return sound_();
     SynthSound sound;
     if (const auto found = findSoundFont(search_)) {
         sound.soundFont = found->string();

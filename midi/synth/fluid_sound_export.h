@@ -1,9 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
-#include "midi/synth/soundfont_locator.h"
 #include "midi/sound_export.h"
+#include "midi/synth/soundfont_locator.h"
 
 namespace tonvel {
 
@@ -12,12 +13,16 @@ namespace tonvel {
 // complete, so a failure or a cancel leaves nothing behind.
 class FluidSoundExporter : public SoundExporter {
   public:
+    // Sounds like the first SoundFont the search finds, at its level.
     explicit FluidSoundExporter(SoundFontSearch search) : search_(std::move(search)) {}
+    // Sounds as `sound` says, asked at each export.
+    explicit FluidSoundExporter(std::function<SynthSound()> sound) : sound_(std::move(sound)) {}
     SynthSound currentSound() override;
     std::unique_ptr<SoundExportRun> start(SoundExportJob job) override;
 
   private:
     SoundFontSearch search_;
+    std::function<SynthSound()> sound_;
 };
 
 }  // namespace tonvel

@@ -12,7 +12,7 @@
 
 #include "midi/jack/jack_server_socket.h"
 #include "midi/realtime/realtime_thread.h"
-#include "midi/synth/synth_engine.h"
+#include "midi/synth/sound_source.h"
 
 namespace tonvel {
 
@@ -61,9 +61,9 @@ PipeWireOutput::~PipeWireOutput() {
     stop();
 }
 
-bool PipeWireOutput::start(SynthEngine& engine) {
+bool PipeWireOutput::start(SoundSource& source) {
     stop();
-    if (!connect(engine, buffering_.periodFor(realtimeAvailable()))) {
+    if (!connect(source, buffering_.periodFor(realtimeAvailable()))) {
         stop();
         return false;
     }
@@ -71,9 +71,9 @@ bool PipeWireOutput::start(SynthEngine& engine) {
     return true;
 }
 
-bool PipeWireOutput::connect(SynthEngine& engine, int periodFrames) {
+bool PipeWireOutput::connect(SoundSource& source, int periodFrames) {
     initOnce();
-    engine_ = &engine;
+    source_ = &source;
     thread_.reset();
     state_ = PW_STREAM_STATE_UNCONNECTED;
     lost_ = false;
@@ -90,7 +90,7 @@ bool PipeWireOutput::connect(SynthEngine& engine, int periodFrames) {
     if (core_ != nullptr) {
         coreListener_ = {};
         pw_core_add_listener(core_, &coreListener_, &coreEvents(), this);
-        const int rate = engine.sampleRate();
+        const int rate = source.sampleRate();
         pw_properties* properties =
             pw_properties_new(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback",
                               PW_KEY_MEDIA_ROLE, "Music", PW_KEY_APP_NAME, "Tonvel", PW_KEY_APP_ID,
@@ -162,7 +162,7 @@ void PipeWireOutput::stop() {
         pw_thread_loop_destroy(loop_);
         loop_ = nullptr;
     }
-    engine_ = nullptr;
+    source_ = nullptr;
     periodFrames_ = 0;
     realTime_ = false;
     lost_ = false;
@@ -231,7 +231,7 @@ void PipeWireOutput::render() {
     if (silent) std::fill_n(out, frames * 2, 0.0F);
     for (size_t done = 0; done < frames && !silent;) {
         const size_t chunk = std::min(frames - done, kChunkFrames);
-        engine_->render(static_cast<int>(chunk), left_.data(), right_.data());
+        source_->render(static_cast<int>(chunk), left_.data(), right_.data());
         for (size_t i = 0; i < chunk; ++i) {
             out[2 * (done + i)] = left_[i];
             out[2 * (done + i) + 1] = right_[i];
@@ -275,8 +275,8 @@ void PipeWireOutput::onGrow(void* self, uint64_t) {
 
 // On the loop's thread.
 void PipeWireOutput::askLatency(int periodFrames) {
-    if (stream_ == nullptr || engine_ == nullptr) return;
-    const std::string latency = latencyText(periodFrames, engine_->sampleRate());
+    if (stream_ == nullptr || source_ == nullptr) return;
+    const std::string latency = latencyText(periodFrames, source_->sampleRate());
     const spa_dict_item item = SPA_DICT_ITEM_INIT(PW_KEY_NODE_LATENCY, latency.c_str());
     const spa_dict dict = SPA_DICT_INIT(&item, 1);
     pw_stream_update_properties(stream_, &dict);

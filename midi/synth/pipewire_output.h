@@ -35,7 +35,7 @@ class PipeWireOutput : public AudioOutput {
     PipeWireOutput(const PipeWireOutput&) = delete;
     PipeWireOutput& operator=(const PipeWireOutput&) = delete;
 
-    bool start(SynthEngine& engine) override;
+    bool start(SoundSource& source) override;
     void stop() override;
     AudioStatus status() const override;
     std::string serverName() const override { return "PipeWire"; }
@@ -48,13 +48,13 @@ class PipeWireOutput : public AudioOutput {
     static const pw_stream_events& events();
     static const pw_core_events& coreEvents();
     static void onGrow(void* self, uint64_t count);
-    bool connect(SynthEngine& engine, int periodFrames);
+    bool connect(SoundSource& source, int periodFrames);
     void render();
     void noteCycle(const pw_time& time, uint32_t frames);
     void askLatency(int periodFrames);
 
     AudioBuffering buffering_;
-    SynthEngine* engine_ = nullptr;
+    SoundSource* source_ = nullptr;
     pw_thread_loop* loop_ = nullptr;
     pw_context* context_ = nullptr;
     pw_core* core_ = nullptr;

@@ -9,7 +9,7 @@
 
 #include "midi/jack/jack_server_socket.h"
 #include "midi/realtime/realtime_thread.h"
-#include "midi/synth/synth_engine.h"
+#include "midi/synth/sound_source.h"
 
 namespace tonvel {
 
@@ -63,9 +63,9 @@ PulseAudioOutput::~PulseAudioOutput() {
     stop();
 }
 
-bool PulseAudioOutput::start(SynthEngine& engine) {
+bool PulseAudioOutput::start(SoundSource& source) {
     stop();
-    if (!connect(engine, buffering_.periodFor(realtimeAvailable()))) {
+    if (!connect(source, buffering_.periodFor(realtimeAvailable()))) {
         stop();
         return false;
     }
@@ -73,8 +73,8 @@ bool PulseAudioOutput::start(SynthEngine& engine) {
     return true;
 }
 
-bool PulseAudioOutput::connect(SynthEngine& engine, int periodFrames) {
-    engine_ = &engine;
+bool PulseAudioOutput::connect(SoundSource& source, int periodFrames) {
+    source_ = &source;
     ready_ = false;
     lost_ = false;
     thread_.reset();
@@ -106,7 +106,7 @@ bool PulseAudioOutput::connect(SynthEngine& engine, int periodFrames) {
         return false;
     }
 
-    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(engine.sampleRate()), 2};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(source.sampleRate()), 2};
     stream_ = pa_stream_new(context_, "Tonvel", &format, nullptr);
     bool ready = false;
     if (stream_ != nullptr) {
@@ -155,7 +155,7 @@ void PulseAudioOutput::stop() {
         pa_threaded_mainloop_free(loop_);
         loop_ = nullptr;
     }
-    engine_ = nullptr;
+    source_ = nullptr;
     periodFrames_ = 0;
     realTime_ = false;
     ready_ = false;
@@ -226,7 +226,7 @@ void PulseAudioOutput::render(size_t bytes) {
             std::fill_n(left_.data(), chunk, 0.0F);
             std::fill_n(right_.data(), chunk, 0.0F);
         } else {
-            engine_->render(static_cast<int>(chunk), left_.data(), right_.data());
+            source_->render(static_cast<int>(chunk), left_.data(), right_.data());
         }
         for (size_t i = 0; i < chunk; ++i) {
             out[2 * i] = left_[i];

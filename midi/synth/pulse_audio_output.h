@@ -30,7 +30,7 @@ class PulseAudioOutput : public AudioOutput {
     PulseAudioOutput(const PulseAudioOutput&) = delete;
     PulseAudioOutput& operator=(const PulseAudioOutput&) = delete;
 
-    bool start(SynthEngine& engine) override;
+    bool start(SoundSource& source) override;
     void stop() override;
     AudioStatus status() const override;
     std::string serverName() const override { return "PulseAudio"; }
@@ -43,12 +43,12 @@ class PulseAudioOutput : public AudioOutput {
     static void onStreamState(pa_stream* stream, void* self);
     static void onWrite(pa_stream* stream, size_t bytes, void* self);
     static void onUnderflow(pa_stream* stream, void* self);
-    bool connect(SynthEngine& engine, int periodFrames);
+    bool connect(SoundSource& source, int periodFrames);
     void render(size_t bytes);
     void growAfterDropout();
 
     AudioBuffering buffering_;
-    SynthEngine* engine_ = nullptr;
+    SoundSource* source_ = nullptr;
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;

@@ -4,6 +4,8 @@
 
 #include <system_error>
 
+#include "midi/synth/fluid_log.h"
+
 namespace tonvel {
 
 SoundFontSearch SoundFontSearch::systemDefault() {
@@ -25,10 +27,8 @@ std::optional<std::string> soundFontProblem(const std::filesystem::path& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return "it is not a file";
     if (std::filesystem::file_size(path, error) == 0 && !error) return "the file is empty";
-    const fluid_log_function_t previous = fluid_set_log_function(FLUID_ERR, nullptr, nullptr);
-    const bool soundFont = fluid_is_soundfont(path.c_str()) != 0;
-    fluid_set_log_function(FLUID_ERR, previous, nullptr);
-    if (!soundFont) return "the file is not a SoundFont (SF2 or SF3)";
+    const FluidLogCapture quiet;
+    if (fluid_is_soundfont(path.c_str()) == 0) return "the file is not a SoundFont (SF2 or SF3)";
     return std::nullopt;
 }
 

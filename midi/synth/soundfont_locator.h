@@ -19,8 +19,7 @@ struct SoundFontSearch {
 std::optional<std::filesystem::path> findSoundFont(const SoundFontSearch& search);
 
 // Why the file at `path` cannot be the synthesizer's SoundFont, in a few plain words, or nothing
-// when it can. FluidSynth's own test reads the file's start; its complaints on standard error
-// are kept back meanwhile, so call this while the program is still one thread.
+// when it can. FluidSynth's own test reads the file's start; its complaints are kept back.
 std::optional<std::string> soundFontProblem(const std::filesystem::path& path);
 
 }  // namespace tonvel

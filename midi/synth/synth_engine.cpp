@@ -97,14 +97,21 @@ void SynthEngine::play(uint32_t message) {
 }
 
 bool SynthEngine::tryPlay(uint32_t message) {
-    senderInside_.store(true);
-    if (windowInside_.load()) {
-        senderInside_.store(false);
-        return false;
-    }
+    if (!senderEnter()) return false;
     play(message);
-    senderInside_.store(false);
+    senderLeave();
     return true;
+}
+
+bool SynthEngine::senderEnter() {
+    senderInside_.store(true);
+    if (!windowInside_.load()) return true;
+    senderInside_.store(false);
+    return false;
+}
+
+void SynthEngine::senderLeave() {
+    senderInside_.store(false);
 }
 
 std::set<SynthEngine::Program> SynthEngine::programsInUse() const {
@@ -197,6 +204,10 @@ std::vector<float> SynthEngine::renderInterleaved(int frames) {
 void SynthEngine::render(int frames, float* left, float* right) {
     fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
     limiter_.process(left, right, frames);
+}
+
+void SynthEngine::cutVoices() {
+    fluid_synth_all_sounds_off(synth_, -1);
 }
 
 int SynthEngine::soundFontCount() const {

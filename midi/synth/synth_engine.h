@@ -12,6 +12,7 @@
 
 #include "midi/synth/peak_limiter.h"
 #include "midi/synth/preset_loader.h"
+#include "midi/synth/sound_source.h"
 
 namespace tonvel {
 
@@ -28,12 +29,12 @@ struct SynthConfig {
 
 // A FluidSynth instance with one SoundFont loaded, with no audio output of its own:
 // an audio driver can be attached to it, or it can be rendered offline.
-class SynthEngine {
+class SynthEngine : public SoundSource {
   public:
     // Null when the SoundFont cannot be loaded.
     static std::unique_ptr<SynthEngine> create(const std::filesystem::path& soundFont,
                                                const SynthConfig& config);
-    ~SynthEngine();
+    ~SynthEngine() override;
     SynthEngine(const SynthEngine&) = delete;
     SynthEngine& operator=(const SynthEngine&) = delete;
 
@@ -42,6 +43,10 @@ class SynthEngine {
     // As play, from the thread that sends, which must not wait: false, and nothing played, while
     // prepare() is busy with the synthesizer.
     bool tryPlay(uint32_t message);
+    // The thread that sends, around play() calls to several engines that must all be reached or
+    // none: false, and nothing entered, while prepare() has the synthesizer; else leave after.
+    bool senderEnter();
+    void senderLeave();
     // Reads the samples of the program a program change will choose on `channel`, from the
     // window's thread, so that the change itself, on the thread that sends, has nothing to read.
     // The slow part happens away from the synthesizer that plays, which tryPlay is kept from
@@ -59,10 +64,11 @@ class SynthEngine {
     // Renders frames of interleaved stereo. Only while no audio driver is attached.
     std::vector<float> renderInterleaved(int frames);
     // Renders for an audio driver, on its thread.
-    void render(int frames, float* left, float* right);
+    void render(int frames, float* left, float* right) override;
+    void cutVoices() override;
 
     int soundFontCount() const;
-    double sampleRate() const { return sampleRate_; }
+    double sampleRate() const override { return sampleRate_; }
     fluid_settings_t* settings() const { return settings_; }
     fluid_synth_t* synth() const { return synth_; }
 

@@ -41,6 +41,7 @@ TEST_F(AccessibleNames, EveryControlOnceInReadingOrder) {
         {AccessibleKind::Key, 36},          {AccessibleKind::StatusLine, 1},
         {AccessibleKind::RecordingMark, 1}, {AccessibleKind::PedalMark, 1},
         {AccessibleKind::SongMark, 1},      {AccessibleKind::SongPlace, 1},
+        {AccessibleKind::SoundMark, 1},
     };
     const auto list = items();
     size_t at = 0;
@@ -65,6 +66,7 @@ TEST_F(AccessibleNames, RolesOfEachKind) {
             : item.kind == AccessibleKind::PedalMark     ? AccessibleRole::Label
             : item.kind == AccessibleKind::SongMark      ? AccessibleRole::Label
             : item.kind == AccessibleKind::SongPlace     ? AccessibleRole::Label
+            : item.kind == AccessibleKind::SoundMark     ? AccessibleRole::Label
                                                          : AccessibleRole::Button;
         EXPECT_EQ(item.role, expected) << item.name;
     }

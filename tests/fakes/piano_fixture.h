@@ -34,7 +34,7 @@ class PianoFixture : public ::testing::Test {
         extractDefaultFile(kResourceNames, (dir / "ins.ins").string());
         piano = std::make_unique<frmPiano>(
             FrmPianoServices{midi, dialogs, window, shell, windows, keyCapsService, &clock,
-                             &midiInput, preferencesService, soundExport, &notices},
+                             &midiInput, preferencesService, soundExport, &notices, soundChoice},
             dir.string());
         piano->Form_Initialize();
         piano->Form_Load();
@@ -68,6 +68,7 @@ class PianoFixture : public ::testing::Test {
     FakeMidiInput midiInput;
     FakePreferences preferences;
     SoundExporter* soundExport = nullptr;
+    SoundChoice* soundChoice = nullptr;
     Preferences* preferencesService = &preferences;
     RecordingNotices notices;
     std::unique_ptr<frmPiano> piano;

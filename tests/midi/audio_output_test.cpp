@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "fakes/scoped_environment.h"
+#include "midi/jack/jack_server_socket.h"
+#include "midi/realtime/realtime_thread.h"
 #include "midi/synth/audio_buffering.h"
 #include "midi/synth/audio_output_chain.h"
-#include "midi/jack/jack_server_socket.h"
 #include "midi/synth/pipewire_output.h"
 #include "midi/synth/pulse_audio_output.h"
-#include "midi/realtime/realtime_thread.h"
 #include "synth_test_support.h"
 
 namespace tonvel {
@@ -81,7 +81,7 @@ class ScriptedOutput : public AudioOutput {
   public:
     ScriptedOutput(std::string name, bool starts, std::vector<std::string>& log)
         : name_(std::move(name)), starts_(starts), log_(log) {}
-    bool start(SynthEngine&) override {
+    bool start(SoundSource&) override {
         log_.push_back("start " + name_);
         running_ = starts_;
         return starts_;

@@ -26,7 +26,7 @@ class ServerOutput : public AudioOutput {
   public:
     ServerOutput(std::string name, Server& server, std::vector<std::string>& log)
         : name_(std::move(name)), server_(server), log_(log) {}
-    bool start(SynthEngine&) override {
+    bool start(SoundSource&) override {
         const bool starts = server_.identity != 0 && !server_.refuses;
         log_.push_back("start " + name_ + (silent_ ? " silent" : "") + (starts ? "" : " refused"));
         running_ = starts;
@@ -188,7 +188,7 @@ TEST(AudioRecoveryThread, TheWatcherMovesTheSoundOnByItself) {
     if (!engine) GTEST_SKIP() << "TimGM6mb.sf2 not installed";
     struct Output : AudioOutput {
         explicit Output(std::string n) : name(std::move(n)) {}
-        bool start(SynthEngine&) override { return !gone && (running = true); }
+        bool start(SoundSource&) override { return !gone && (running = true); }
         void stop() override { running = false; }
         AudioStatus status() const override {
             return running ? AudioStatus{name, 128, true} : AudioStatus{};

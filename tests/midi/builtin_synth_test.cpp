@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "midi/synth/soundfont_choice.h"
 #include "synth_test_support.h"
 
 namespace tonvel {
@@ -69,6 +72,40 @@ TEST_F(BuiltinSynthTest, RefusedAudioLeavesItClosedButLoaded) {
     audio->accept = true;
     EXPECT_TRUE(synth.open());
     EXPECT_EQ(synth.soundFontLoads(), 1);
+}
+
+// The SoundFont kept from the last run plays unless one was given for the run; one that does
+// not load is told once, with its reason, and the search's plays.
+TEST_F(BuiltinSynthTest, StartsWithTheKeptSoundFontUnlessOneIsGiven) {
+    const auto dir = std::filesystem::path(::testing::TempDir()) / "kept_soundfonts";
+    std::filesystem::create_directories(dir);
+    const auto mine = dir / "Mine.sf2", empty = dir / "Empty.sf2";
+    std::filesystem::remove(mine);
+    std::filesystem::create_symlink(kSystemSoundFonts / "TimGM6mb.sf2", mine);
+    std::ofstream{empty};
+    struct Case {
+        std::filesystem::path given, kept, sounds;
+        std::string refusal;
+    };
+    const Case cases[] = {
+        {{}, {}, kSystemSoundFonts / "TimGM6mb.sf2", ""},
+        {{}, mine, mine, ""},
+        {"/given/by/hand.sf2", mine, kSystemSoundFonts / "TimGM6mb.sf2", ""},
+        {{}, empty, kSystemSoundFonts / "TimGM6mb.sf2", "the file is empty"},
+    };
+    for (const Case& c : cases) {
+        BuiltinSynth fresh{onlySoundFont("TimGM6mb.sf2"), std::make_unique<FakeAudioOutput>(audio)};
+        SoundFontChoice choice(fresh, c.given);
+        choice.startWith(c.kept.string(), false, true);
+        ASSERT_TRUE(fresh.open());
+        EXPECT_EQ(fresh.soundFont(), c.sounds) << c.kept;
+        EXPECT_EQ(choice.currentSound().soundFont, c.sounds.string());
+        EXPECT_FALSE(choice.currentSound().reverb);
+        EXPECT_EQ(choice.busy(), !c.refusal.empty());
+        const SoundFontNews news = choice.tick();
+        EXPECT_EQ(news.reason, c.refusal);
+        EXPECT_FALSE(choice.busy());
+    }
 }
 
 TEST(BuiltinSynth, StopsTheAudioBeforeGoingAway) {

@@ -49,7 +49,7 @@ class FakeAudioOutput : public AudioOutput {
     };
 
     explicit FakeAudioOutput(std::shared_ptr<Log> log) : log_(std::move(log)) {}
-    bool start(SynthEngine&) override {
+    bool start(SoundSource&) override {
         ++log_->starts;
         return log_->accept;
     }
