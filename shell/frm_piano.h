@@ -327,6 +327,8 @@ class frmPiano {
     // The preferences, with what went wrong with their file told.
     std::string preferenceText(const std::string& key);
     void setPreferenceText(const std::string& key, const std::string& value);
+    // Reverb or chorus switched from its menu item, kept, and told on the status line.
+    void toggleEffect(MenuItem& item, const std::string& key, const std::string& name);
     std::vector<std::string> preferenceList(const std::string& key);
     void setPreferenceList(const std::string& key, const std::vector<std::string>& values);
     void tellPreferenceFailures();

@@ -95,20 +95,20 @@ void frmPiano::tmrSound_Timer() {
     resumeKeys();
 }
 
-void frmPiano::mnu_reverb_Click() {
-    mnu_reverb.checked = !mnu_reverb.checked;
+void frmPiano::toggleEffect(MenuItem& item, const std::string& key, const std::string& name) {
+    item.checked = !item.checked;
     if (services_.sound) services_.sound->setEffects(mnu_reverb.checked, mnu_chorus.checked);
-    setPreferenceText("Sound/Reverb", mnu_reverb.checked ? "1" : "0");
+    setPreferenceText(key, item.checked ? "1" : "0");
     tmrCap.enabled = false;
-    PCap.caption = mnu_reverb.checked ? "Reverb : ON" : "Reverb : OFF";
+    PCap.caption = name + (item.checked ? " : ON" : " : OFF");
+}
+
+void frmPiano::mnu_reverb_Click() {
+    toggleEffect(mnu_reverb, "Sound/Reverb", "Reverb");
 }
 
 void frmPiano::mnu_chorus_Click() {
-    mnu_chorus.checked = !mnu_chorus.checked;
-    if (services_.sound) services_.sound->setEffects(mnu_reverb.checked, mnu_chorus.checked);
-    setPreferenceText("Sound/Chorus", mnu_chorus.checked ? "1" : "0");
-    tmrCap.enabled = false;
-    PCap.caption = mnu_chorus.checked ? "Chorus : ON" : "Chorus : OFF";
+    toggleEffect(mnu_chorus, "Sound/Chorus", "Chorus");
 }
 
 std::string frmPiano::soundDescription() const {
