@@ -122,8 +122,8 @@ def main():
     frame = frames[0]
     check(frame.getRoleName() == "frame", "the main window is a frame: " + frame.getRoleName())
     controls = list(frame)
-    check(len(controls) == 74, "74 controls (%d)" % len(controls))
-    if len(controls) != 74:
+    check(len(controls) == 75, "75 controls (%d)" % len(controls))
+    if len(controls) != 75:
         return 1
 
     def control(i):
@@ -169,6 +169,8 @@ def main():
     check(roles[72] == "label" and control(72).name == "No song",
           "the song: %s %s" % (roles[72], control(72).name))
     check(roles[73] == "label", "the song's place: %s" % roles[73])
+    check(roles[74] == "label" and re.match(r"^Sound: .+, reverb on, chorus on$", control(74).name),
+          "the sound: %s %s" % (roles[74], control(74).name))
 
     pyatspi.Registry.registerEventListener(
         on_event, "object:property-change:accessible-name", "object:property-change:accessible-value",
