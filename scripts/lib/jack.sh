@@ -46,17 +46,21 @@ stop_and_wait() {
     kill -9 "$pid" 2>/dev/null
 }
 
-# The lines a JACK receiver logged ("<frame> <time> <bytes...>"), from line $2 on, with each
-# note-off that ends a note already ended left out: after a late cycle the program sends its
-# last endings again, which changes nothing at the other end.
+# The lines a JACK receiver logged ("<frame> <microseconds> <bytes...>"), from line $2 on, with
+# each ending (a note-off, a release of CC 64, 66 or 69) left out that repeats one of the last
+# half second with nothing begun between: after a late cycle the program sends its last endings
+# again, which changes nothing at the other end.
 received_endings_once() {
     awk -v from="$2" '{
         for (i = 3; i <= NF; ++i) $i = tolower($i)
-        kind = substr($3, 1, 1); key = substr($3, 2, 1) " " $4
-        if (kind == "9" && $5 != "00") sounding[key] = 1
-        else if (kind == "8" || kind == "9") {
-            if (!sounding[key]) next
-            sounding[key] = 0
+        kind = substr($3, 1, 1); channel = substr($3, 2, 1)
+        key = ""; ending = 0
+        if (kind == "8" || kind == "9") { key = channel " " $4; ending = kind == "8" || $5 == "00" }
+        else if (kind == "b" && ($4 == "40" || $4 == "42" || $4 == "45")) { key = channel " c" $4; ending = $5 == "00" }
+        if (key != "") {
+            if (!ending) delete ended[key]
+            else if ((key in ended) && $2 - ended[key] <= 500000) next
+            else ended[key] = $2
         }
         if (NR >= from) print }' "$1"
 }

@@ -92,5 +92,5 @@ session_program_wait() {
 }
 
 # What arrived since the line count $1, one message per line, bytes only.
-received_since() { tail -n +$(($1 + 1)) "$received" | cut -d' ' -f3-; }
+received_since() { received_endings_once "$received" $(($1 + 1)) | cut -d' ' -f3-; }
 received_lines() { wc -l <"$received"; }
