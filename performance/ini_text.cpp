@@ -240,7 +240,12 @@ bool unescapedValue(std::string_view value, std::string& text, std::vector<std::
         const char c = value[i];
         if (c == '\\') {
             ++i;
-            if (i >= size) break;
+            // A backslash that ends the file keeps the blanks before it, as it does once a
+            // line is written after it.
+            if (i >= size) {
+                chopLimit = text.size();
+                break;
+            }
             const char e = value[i++];
             if (const size_t known = kEscapeLetters.find(e); known != std::string_view::npos) {
                 text += kEscaped[known];
