@@ -1,5 +1,7 @@
 #include "midi/synth/preset_loader.h"
 
+#include "midi/synth/fluid_instance.h"
+
 namespace tonvel {
 
 std::unique_ptr<PresetLoader> PresetLoader::create(const std::filesystem::path& soundFont) {
@@ -10,19 +12,11 @@ std::unique_ptr<PresetLoader> PresetLoader::create(const std::filesystem::path& 
     fluid_settings_setint(settings, "synth.polyphony", 1);
     fluid_settings_setint(settings, "synth.reverb.active", 0);
     fluid_settings_setint(settings, "synth.chorus.active", 0);
-    fluid_synth_t* synth = new_fluid_synth(settings);
-    if (synth == nullptr) {
-        delete_fluid_settings(settings);
-        return nullptr;
-    }
     // No program is selected on its channels, so nothing is read at the load.
-    const int id = fluid_synth_sfload(synth, soundFont.c_str(), 0);
-    if (id == FLUID_FAILED) {
-        delete_fluid_synth(synth);
-        delete_fluid_settings(settings);
-        return nullptr;
-    }
-    return std::unique_ptr<PresetLoader>(new PresetLoader(settings, synth, id));
+    const auto made = loadFluidInstance(settings, soundFont, false);
+    if (!made) return nullptr;
+    return std::unique_ptr<PresetLoader>(
+        new PresetLoader(made->settings, made->synth, made->soundFont));
 }
 
 PresetLoader::PresetLoader(fluid_settings_t* settings, fluid_synth_t* synth, int soundFont)

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <thread>
 
+#include "midi/synth/fluid_instance.h"
+
 namespace tonvel {
 
 std::unique_ptr<SynthEngine> SynthEngine::create(const std::filesystem::path& soundFont,
@@ -15,19 +17,10 @@ std::unique_ptr<SynthEngine> SynthEngine::create(const std::filesystem::path& so
     fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
     fluid_settings_setint(settings, "synth.dynamic-sample-loading", config.samplesOnDemand ? 1 : 0);
 
-    fluid_synth_t* synth = new_fluid_synth(settings);
-    if (synth == nullptr) {
-        delete_fluid_settings(settings);
-        return nullptr;
-    }
-    const int id = fluid_synth_sfload(synth, soundFont.c_str(), 1);
-    if (id == FLUID_FAILED) {
-        delete_fluid_synth(synth);
-        delete_fluid_settings(settings);
-        return nullptr;
-    }
-    auto engine =
-        std::unique_ptr<SynthEngine>(new SynthEngine(settings, synth, id, soundFont, config));
+    const auto made = loadFluidInstance(settings, soundFont, true);
+    if (!made) return nullptr;
+    auto engine = std::unique_ptr<SynthEngine>(
+        new SynthEngine(made->settings, made->synth, made->soundFont, soundFont, config));
     // The programs the load chose stay until a prepared one takes over from them: a change away
     // from one of them would otherwise let its samples go on the thread that sends.
     if (config.samplesOnDemand)
