@@ -59,29 +59,36 @@ wait_for_log() {
     return 1
 }
 
+# Stops the presses (process $1) and prints the milliseconds from $3 (the server's return) to the
+# first sound of the recording $4, begun at $2; fails when nothing sounded.
+presses_done() {
+    local onset
+    kill "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+    "$xkey" up 52
+    onset=$(first_sound_ms "$4")
+    [[ -n $onset ]] || return 1
+    echo $(($2 - $3 + onset))
+}
+
 # Records the sink's monitor for 3 s while keys are pressed; prints the milliseconds from $1 (the
 # server's return) to the first sound, or fails.
 sound_back_at_sink() {
-    local back=$1 recording=$work/rec-$RANDOM.wav started presser onset
+    local back=$1 recording=$work/rec-$RANDOM.wav started presser
     started=$(now_ms)
     parecord --device=test_null.monitor --file-format=wav "$recording" 2>/dev/null &
     local recorder=$!
     press_keys &
     presser=$!
     sleep 3
-    kill "$presser" 2>/dev/null
-    wait "$presser" 2>/dev/null
     kill -INT "$recorder" 2>/dev/null
     wait "$recorder" 2>/dev/null
-    "$xkey" up 52
-    onset=$(first_sound_ms "$recording")
-    [[ -n $onset ]] || return 1
-    echo $((started - back + onset))
+    presses_done "$presser" "$started" "$back" "$recording"
 }
 
 # As sound_back_at_sink, in the JACK graph: the program's JACK client must come back first.
 sound_back_in_jack() {
-    local back=$1 recording=$work/rec-$RANDOM.wav ports started presser onset i
+    local back=$1 recording=$work/rec-$RANDOM.wav ports started presser i
     for ((i = 0; i < 150; i++)); do
         mapfile -t ports < <(jack_lsp 2>/dev/null | grep -E '^fluidsynth[^:]*:(left|right|l_00|r_00)$')
         [[ ${#ports[@]} -eq 2 ]] && break
@@ -92,12 +99,7 @@ sound_back_in_jack() {
     press_keys &
     presser=$!
     jack_rec -f "$recording" -d 2 "${ports[@]}" >/dev/null 2>&1
-    kill "$presser" 2>/dev/null
-    wait "$presser" 2>/dev/null
-    "$xkey" up 52
-    onset=$(first_sound_ms "$recording")
-    [[ -n $onset ]] || return 1
-    echo $((started - back + onset))
+    presses_done "$presser" "$started" "$back" "$recording"
 }
 
 # Each line of standard input with the time it came, in milliseconds.
